@@ -1,0 +1,19 @@
+#include "diagnostics/MErrs.h"
+
+#include "platform/AppError.h"
+#include "platform/MessageBox.h"
+
+namespace MErrs {
+
+void ReportError(const QString& objectName, const QString& procedureName, int32_t number)
+{
+    const platform::ErrObject handled = platform::Err();
+    const QString description = handled.Number == number ? handled.Description : platform::ErrorDescription(number);
+
+    const QString title = QStringLiteral("Error! (") + QString::number(number) + QStringLiteral(")");
+    const QString text = description + QStringLiteral("\r\n\r\n") + QStringLiteral("Occured in: ") + objectName
+                         + QStringLiteral("::") + procedureName;
+    platform::MsgBox(text, platform::vbExclamation + platform::vbOKOnly, title);
+}
+
+}  // namespace MErrs

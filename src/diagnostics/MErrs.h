@@ -1,0 +1,14 @@
+#pragma once
+// The one error report: a modal box that names the error and where it occurred.
+#include <QString>
+#include <cstdint>
+
+namespace MErrs {
+
+// Shows "Error! (<number>)" with the error's description and
+// "Occured in: <object>::<procedure>", and returns when it is closed. Call it
+// from the catch block of a trapping handler: the description is that of the
+// error being handled, or the catalogue's for that number.
+void ReportError(const QString& objectName, const QString& procedureName, int32_t number);
+
+}  // namespace MErrs

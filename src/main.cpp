@@ -1,0 +1,8 @@
+// Skerrywind: a small desktop web-browser shell.
+#include "platform/Application.h"
+
+int main(int argc, char** argv)
+{
+    platform::Application app(argc, argv);
+    return 0;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The application object: the boundary where failures that no handler traps
+// are caught and shown, and the runtime's application-wide event services
+// (key preview and activation between the program's own forms).
+#include <QApplication>
+
+namespace platform {
+
+class Application : public QApplication {
+    Q_OBJECT
+public:
+    Application(int& argc, char** argv);
+    ~Application() override;
+
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// Shows the failure in flight (call it inside a catch block) in a message box
+// with the application's title; the program goes on.
+void ReportUntrappedError();
+
+// The key code of a Qt key in the virtual-key numbering (F4 is 0x73), and the
+// shift state of keyboard modifiers (1 Shift, 2 Ctrl, 4 Alt).
+int16_t VbKeyCode(int qtKey);
+int16_t VbShiftState(Qt::KeyboardModifiers modifiers);
+
+}  // namespace platform

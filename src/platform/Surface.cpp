@@ -1,0 +1,70 @@
+#include "platform/Surface.h"
+
+#include "platform/Runtime.h"
+
+#include <QPainter>
+#include <QWidget>
+
+namespace platform {
+
+Surface::Surface(QWidget* owner) : owner_(owner) {}
+
+void Surface::Resize()
+{
+    const QSize size = owner_->size();
+    if (size == image_.size() || size.isEmpty())
+        return;
+    QImage next(size, QImage::Format_RGB32);
+    next.fill(TranslateColor(backColor_));
+    if (!image_.isNull()) {
+        QPainter p(&next);
+        p.drawImage(0, 0, image_);
+    }
+    image_ = std::move(next);
+}
+
+void Surface::Cls()
+{
+    if (image_.size() != owner_->size())
+        image_ = QImage(owner_->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    image_.fill(TranslateColor(backColor_));
+    Changed();
+}
+
+void Surface::Line(double x1, double y1, double x2, double y2, OLE_COLOR color)
+{
+    Resize();
+    if (image_.isNull())
+        return;
+    QPainter p(&image_);
+    p.setPen(QPen(TranslateColor(color), 0));
+    p.drawLine(QPoint(PixelsX(x1), PixelsY(y1)), QPoint(PixelsX(x2), PixelsY(y2)));
+    Changed();
+}
+
+void Surface::FilledBox(double x1, double y1, double x2, double y2, OLE_COLOR color)
+{
+    Resize();
+    if (image_.isNull())
+        return;
+    QPainter p(&image_);
+    const QPoint a(PixelsX(x1), PixelsY(y1));
+    const QPoint b(PixelsX(x2), PixelsY(y2));
+    p.fillRect(QRect(a, b).normalized(), TranslateColor(color));
+    Changed();
+}
+
+void Surface::Paint(QPainter& painter) const
+{
+    if (image_.isNull())
+        painter.fillRect(owner_->rect(), TranslateColor(backColor_));
+    else
+        painter.drawImage(0, 0, image_);
+}
+
+void Surface::Changed()
+{
+    owner_->update();
+}
+
+}  // namespace platform

@@ -1,0 +1,138 @@
+#include "platform/Timer.h"
+
+#include "platform/Application.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+// All enabled timers of one interval, ticked in the order they were enabled.
+class TimerGroup {
+public:
+    explicit TimerGroup(int interval)
+    {
+        timer_.setInterval(interval);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { dispatch(); });
+    }
+
+    void add(Timer* t)
+    {
+        members_.push_back(t);
+        if (!timer_.isActive())
+            timer_.start();
+    }
+
+    void remove(Timer* t)
+    {
+        const auto it = std::find(members_.begin(), members_.end(), t);
+        if (it == members_.end())
+            return;
+        if (dispatching_) {
+            *it = nullptr;  // compacted when the dispatch ends
+            return;
+        }
+        members_.erase(it);
+        if (members_.empty())
+            timer_.stop();
+    }
+
+private:
+    void dispatch()
+    {
+        dispatching_ = true;
+        // By index: a handler may enable further timers of this interval.
+        for (size_t i = 0; i < members_.size(); ++i) {
+            if (Timer* t = members_[i])
+                t->tick();
+        }
+        dispatching_ = false;
+        std::erase(members_, nullptr);
+        if (members_.empty())
+            timer_.stop();
+    }
+
+    QTimer timer_;
+    std::vector<Timer*> members_;
+    bool dispatching_ = false;
+};
+
+namespace {
+std::map<int, std::unique_ptr<TimerGroup>>& groups()
+{
+    static std::map<int, std::unique_ptr<TimerGroup>> g;
+    return g;
+}
+TimerGroup& groupFor(int interval)
+{
+    auto& slot = groups()[interval];
+    if (!slot)
+        slot = std::make_unique<TimerGroup>(interval);
+    return *slot;
+}
+}  // namespace
+
+Timer::Timer(QObject* parent, std::function<void()> onTimer) : QObject(parent), onTimer_(std::move(onTimer)) {}
+
+Timer::~Timer()
+{
+    detach();
+}
+
+void Timer::SetInterval(int milliseconds)
+{
+    detach();
+    interval_ = std::max(0, milliseconds);
+    attach();
+}
+
+void Timer::SetEnabled(bool enabled)
+{
+    enabled_ = enabled;
+    if (enabled)
+        attach();
+    else
+        detach();
+}
+
+void Timer::attach()
+{
+    if (attached_ || !enabled_ || interval_ <= 0)
+        return;
+    groupFor(interval_).add(this);
+    attached_ = true;
+}
+
+void Timer::detach()
+{
+    if (!attached_)
+        return;
+    groupFor(interval_).remove(this);
+    attached_ = false;
+}
+
+void Timer::tick()
+{
+    if (running_ || !enabled_)
+        return;
+    // The handler may let events run that destroy this timer.
+    QPointer<Timer> self(this);
+    running_ = true;
+    try {
+        onTimer_();
+    } catch (...) {
+        if (self)
+            running_ = false;
+        ReportUntrappedError();
+        return;
+    }
+    if (self)
+        running_ = false;
+}
+
+}  // namespace platform

@@ -1,0 +1,21 @@
+#pragma once
+// The command line, split once at start-up into the program-wide argument
+// array, and the two questions the start-up asks of it.
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+namespace MArgs {
+
+// Element 0 is an empty string that nothing reads; elements 1 to n hold the
+// arguments in command-line order.
+extern QStringList strArgs;
+
+void ParseArgs(const QString& delimiters);
+int32_t CountArgs(const QString& delimiters);
+// The index in strArgs of the first argument that is a URL, or -1.
+int32_t FindUrlArg();
+// Whether some argument equals "-notoolbar" without regard to letter case.
+bool HasNoToolbarArg();
+
+}  // namespace MArgs
