@@ -9,8 +9,8 @@ namespace platform {
 
 namespace {
 constexpr double kFontPointSize = 8.25;
-// Panel 2 is wide enough for a short word such as "BUSY".
-constexpr int kSecondPanelMinimumWidth = 60;
+// Panel 2 holds a short word such as "BUSY".
+constexpr int kSecondPanelWidth = 60;
 }  // namespace
 
 StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent)
@@ -25,11 +25,12 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent)
         label->setTextFormat(Qt::PlainText);
         label->setWordWrap(false);
         // A long text is clipped; it never widens or heightens the bar.
-        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         if (index == 1) {
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
             addWidget(label, 1);
         } else {
-            label->setMinimumWidth(kSecondPanelMinimumWidth);
+            label->setFixedWidth(kSecondPanelWidth);
+            label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
             addPermanentWidget(label);
         }
         panels_.emplace_back(label);
