@@ -172,7 +172,7 @@ void WebEngineBrowser::resolveTitle(const QString& title)
 bool WebEngineBrowser::isAddressTitle(const QString& title) const
 {
     if (title.isEmpty())
-        return true;
+        return false;
     const QUrl url = view_->url();
     return title == url.toString() || title == url.toDisplayString() || title == url.fileName()
            || title == url.toString(QUrl::RemoveScheme).mid(2)

@@ -55,7 +55,7 @@ void frmMain::Form_Load()
         // 3. The system menu extension and the subclassing of this window.
         // 4. The stored placement of this window.
         // 5. The toolbar: hidden for "-notoolbar", else shown as the preference says.
-        // 6.
+        // 6. Let pending window events run.
         platform::DoEvents();
         // 7. The first navigation: the URL argument, else the home page preference,
         //    else the browser's own home page.
@@ -68,7 +68,7 @@ void frmMain::Form_Load()
         } else {
             WebBrowser1->Navigate(MArgs::strArgs[i]);
         }
-        // 8.
+        // 8. Let pending window events run.
         platform::DoEvents();
     } catch (...) {
         MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Load"), platform::Err().Number);

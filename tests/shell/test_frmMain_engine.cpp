@@ -131,33 +131,6 @@ private slots:
         form.WebBrowser1->Navigate(page("news.html"));
         QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), kPrefix + " - [News]", kLoadTimeout);
     }
-
-    void historyAndSearch()
-    {
-        platform::SetCommandLineArguments({page("news.html")});
-        frmMain& form = platform::Forms<frmMain>();
-        platform::BrowserHost* browser = form.WebBrowser1;
-        QSignalSpy documents(browser, &platform::BrowserHost::DocumentComplete);
-        form.Show();
-        QTRY_COMPARE_WITH_TIMEOUT(documents.size(), 1, kLoadTimeout);
-
-        // No history to go to, nothing loading: nothing happens.
-        QSignalSpy statuses(browser, &platform::BrowserHost::StatusTextChange);
-        browser->GoBack();
-        browser->GoForward();
-        browser->Stop();
-        QTest::qWait(300);
-        QCOMPARE(statuses.size(), 0);
-        QVERIFY(!browser->Busy());
-
-        browser->GoSearch();
-        QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), kPrefix + " - [Skerrywind Search]", kLoadTimeout);
-        browser->GoBack();
-        QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), kPrefix + " - [News]", kLoadTimeout);
-        browser->GoForward();
-        QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), kPrefix + " - [Skerrywind Search]", kLoadTimeout);
-        QVERIFY(skwtest::Boxes().empty());
-    }
 };
 
 SKERRYWIND_TEST_MAIN(TestFrmMainEngine)

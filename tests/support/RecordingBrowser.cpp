@@ -42,11 +42,13 @@ void RecordingBrowser::record(const QString& name, const QString& argument)
         platform::Raise(failNumber_);
 }
 
-void RecordingBrowser::Install()
+void RecordingBrowser::Install(std::function<void(RecordingBrowser*)> setUp)
 {
-    platform::SetBrowserFactory([](QWidget* parent) -> platform::BrowserHost* {
+    platform::SetBrowserFactory([setUp](QWidget* parent) -> platform::BrowserHost* {
         auto* browser = new RecordingBrowser(parent);
         last() = browser;
+        if (setUp)
+            setUp(browser);
         return browser;
     });
 }

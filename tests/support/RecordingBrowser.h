@@ -43,9 +43,10 @@ public:
     void SetWidth(float twips) override;
     void SetHeight(float twips) override;
 
-    // Makes every browser the program creates a RecordingBrowser; Last() is
-    // the most recent one. Uninstall() restores the engine.
-    static void Install();
+    // Makes every browser the program creates a RecordingBrowser, passed to
+    // `setUp` as it is made; Last() is the most recent one. Uninstall()
+    // restores the engine.
+    static void Install(std::function<void(RecordingBrowser*)> setUp = {});
     static void Uninstall();
     static RecordingBrowser* Last();
 
