@@ -92,6 +92,14 @@ void Form::SetTop(float twips) { move(frameGeometry().x(), PixelsY(twips)); }
 void Form::SetWidth(float twips) { resize(std::max(0, PixelsX(twips - designFrameWidth_)), height()); }
 void Form::SetHeight(float twips) { resize(width(), std::max(0, PixelsY(twips - designFrameHeight_))); }
 
+void Form::SetCaption(const QString& caption)
+{
+    caption_ = caption;
+    // Qt reads "[*]" in a window title as the place of the modified mark and
+    // drops it; doubled, it shows once.
+    setWindowTitle(QString(caption).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+}
+
 void Form::SetDesignFrame(float widthTwips, float heightTwips)
 {
     designFrameWidth_ = widthTwips;

@@ -54,8 +54,9 @@ public:
     float ScaleWidth() const;
     float ScaleHeight() const;
 
-    QString Caption() const { return windowTitle(); }
-    void SetCaption(const QString& caption) { setWindowTitle(caption); }
+    QString Caption() const { return caption_; }
+    // The title bar shows the caption as it stands, "[*]" included.
+    void SetCaption(const QString& caption);
 
     bool Visible() const { return isVisible(); }
     int WindowState() const;
@@ -107,6 +108,7 @@ private:
     void activate();
 
     QString name_;
+    QString caption_;
     float designFrameWidth_ = 0;
     float designFrameHeight_ = 0;
     bool keyPreview_ = false;

@@ -1,0 +1,58 @@
+#include "platform/BrowserHost.h"
+
+#include "platform/Runtime.h"
+#include "platform/WebEngineBrowser.h"
+
+#include <QWidget>
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+BrowserFactory& factory()
+{
+    static BrowserFactory f;
+    return f;
+}
+}  // namespace
+
+BrowserHost::BrowserHost(QObject* parent) : QObject(parent) {}
+
+BrowserHost::~BrowserHost() = default;
+
+float BrowserHost::Width() const
+{
+    return float(TwipsX(Widget()->width()));
+}
+
+float BrowserHost::Height() const
+{
+    return float(TwipsY(Widget()->height()));
+}
+
+void BrowserHost::SetWidth(float twips)
+{
+    Widget()->resize(std::max(0, PixelsX(twips)), Widget()->height());
+}
+
+void BrowserHost::SetHeight(float twips)
+{
+    Widget()->resize(Widget()->width(), std::max(0, PixelsY(twips)));
+}
+
+BrowserHost* CreateBrowser(QWidget* parent)
+{
+    if (factory())
+        return factory()(parent);
+    return new WebEngineBrowser(parent);
+}
+
+BrowserFactory SetBrowserFactory(BrowserFactory f)
+{
+    BrowserFactory previous = std::move(factory());
+    factory() = std::move(f);
+    return previous;
+}
+
+}  // namespace platform

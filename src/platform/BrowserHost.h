@@ -1,0 +1,65 @@
+#pragma once
+// The embedded browser as the program's units see it: the members the main
+// window and the toolbar use, and the three events they handle. The engine
+// behind it is WebEngineBrowser; tests put a recording double in its place
+// through SetBrowserFactory.
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+class QWidget;
+
+namespace platform {
+
+class BrowserHost : public QObject {
+    Q_OBJECT
+public:
+    explicit BrowserHost(QObject* parent = nullptr);
+    ~BrowserHost() override;
+
+    // Opens the address as the user typed it.
+    virtual void Navigate(const QString& URL) = 0;
+    // The browser's own home page and search page.
+    virtual void GoHome() = 0;
+    virtual void GoSearch() = 0;
+    // Move through the history; nothing happens at its ends.
+    virtual void GoBack() = 0;
+    virtual void GoForward() = 0;
+    // Stops loading; nothing happens when nothing loads.
+    virtual void Stop() = 0;
+    virtual void Refresh() = 0;
+    // Whether the browser is loading a page.
+    virtual bool Busy() const = 0;
+
+    // The widget that shows the pages, a child of the window that hosts it.
+    virtual QWidget* Widget() const = 0;
+
+    // Size in twips. A negative size shows the browser with no area at all;
+    // a size too large for the screen's coordinates raises error 6.
+    float Width() const;
+    float Height() const;
+    virtual void SetWidth(float twips);
+    virtual void SetHeight(float twips);
+
+signals:
+    // The status text changed; an empty text means the browser has none.
+    void StatusTextChange(const QString& Text);
+    // The page's title changed; an empty text means the page has no title.
+    void TitleChange(const QString& Text);
+    // A document finished loading: pDisp is the browser object of the
+    // document, URL its address.
+    void DocumentComplete(QObject* pDisp, const QVariant& URL);
+};
+
+// Creates the browser of a window: the engine, unless a test replaced it.
+// The browser's widget is a child of `parent`, the browser object too.
+BrowserHost* CreateBrowser(QWidget* parent);
+
+using BrowserFactory = std::function<BrowserHost*(QWidget* parent)>;
+// Replaces what CreateBrowser makes; an empty function restores the engine.
+// Returns the previous factory.
+BrowserFactory SetBrowserFactory(BrowserFactory factory);
+
+}  // namespace platform

@@ -1,0 +1,144 @@
+#include "shell/frmMain.h"
+
+#include "diagnostics/MErrs.h"
+#include "dialogs/MWin32.h"
+#include "platform/AppError.h"
+#include "platform/Resources.h"
+#include "platform/Runtime.h"
+#include "settings/mdlGlobals.h"
+#include "shell/MArgs.h"
+
+namespace {
+constexpr float kDesignFrameWidth = 120;   // left and right borders, 60 each
+constexpr float kDesignFrameHeight = 405;  // title bar and top border 345, bottom border 60
+constexpr float kClientWidth = 4575;
+constexpr float kClientHeight = 3015;
+constexpr float kBrowserDesignWidth = 2775;
+constexpr float kBrowserDesignHeight = 1575;
+constexpr int kWorkerInterval = 250;
+constexpr int kApplicationIcon = 1;
+}  // namespace
+
+frmMain::frmMain() : Form(QStringLiteral("frmMain"))
+{
+    SetCaption(QStringLiteral("Skerrywind"));
+    SetDesignFrame(kDesignFrameWidth, kDesignFrameHeight);
+    SetClientSize(kClientWidth, kClientHeight);
+    SetKeyPreview(true);
+    try {
+        setWindowIcon(platform::LoadResIcon(kApplicationIcon));
+    } catch (const platform::AppError&) {
+        // Without the icon in the resources the window opens with the default one.
+    }
+
+    tmrWorker = new platform::Timer(this, [this] { tmrWorker_Timer(); });
+    tmrWorker->SetInterval(kWorkerInterval);
+    tmrWorker->SetEnabled(true);
+
+    StatusBar = new platform::StatusBar(this);
+
+    WebBrowser1 = platform::CreateBrowser(this);
+    platform::SetTwipsGeometry(WebBrowser1->Widget(), 0, 0, kBrowserDesignWidth, kBrowserDesignHeight);
+    setTabOrder(WebBrowser1->Widget(), StatusBar);
+    connect(WebBrowser1, &platform::BrowserHost::StatusTextChange, this, &frmMain::WebBrowser1_StatusTextChange);
+    connect(WebBrowser1, &platform::BrowserHost::TitleChange, this, &frmMain::WebBrowser1_TitleChange);
+    connect(WebBrowser1, &platform::BrowserHost::DocumentComplete, this, &frmMain::WebBrowser1_DocumentComplete);
+}
+
+void frmMain::Form_Load()
+{
+    try {
+        // 1. The command line, split at blanks.
+        MArgs::ParseArgs(QString(QChar(32)));
+        // 2. The preferences.
+        mdlGlobals::LoadPrefs();
+        // 3. The system menu extension and the subclassing of this window.
+        // 4. The stored placement of this window.
+        // 5. The toolbar: hidden for "-notoolbar", else shown as the preference says.
+        // 6. Let pending window events run.
+        platform::DoEvents();
+        // 7. The first navigation: the URL argument, else the home page preference,
+        //    else the browser's own home page.
+        const int32_t i = MArgs::FindUrlArg();
+        if (i == -1) {
+            if (!mdlGlobals::strHomepage.isEmpty())
+                WebBrowser1->Navigate(mdlGlobals::strHomepage);
+            else
+                WebBrowser1->GoHome();
+        } else {
+            WebBrowser1->Navigate(MArgs::strArgs[i]);
+        }
+        // 8. Let pending window events run.
+        platform::DoEvents();
+    } catch (...) {
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Load"), platform::Err().Number);
+    }
+}
+
+void frmMain::Form_Resize()
+{
+    try {
+        if (WindowState() != platform::vbMinimized) {
+            WebBrowser1->SetWidth(Width() - kDesignFrameWidth);
+            WebBrowser1->SetHeight(Height() - kDesignFrameHeight - StatusBar->Height());
+        }
+        platform::DoEvents();
+    } catch (...) {
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Resize"), platform::Err().Number);
+    }
+}
+
+void frmMain::Form_Unload(int16_t& Cancel)
+{
+    (void)Cancel;
+    try {
+        // 1. The preferences.
+        mdlGlobals::SavePrefs();
+        // 2. Undo the system menu extension and the subclassing.
+        // 3. The placement of this window, with its size.
+        // 4. The toolbar, if loaded.
+        // 5. The other loaded forms: the options dialog and the about box.
+    } catch (...) {
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Cancel"), platform::Err().Number);
+    }
+}
+
+void frmMain::tmrWorker_Timer()
+{
+    StatusBar->Panels(2).SetText(WebBrowser1->Busy() ? QStringLiteral("BUSY") : QString());
+}
+
+void frmMain::WebBrowser1_StatusTextChange(const QString& Text)
+{
+    try {
+        if (Text.isEmpty())
+            return;
+        StatusBar->Panels(1).SetText(Text);
+    } catch (...) {
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_StatusTextChange"), platform::Err().Number);
+    }
+}
+
+void frmMain::WebBrowser1_TitleChange(const QString& Text)
+{
+    try {
+        const QString prefix = QStringLiteral("Skerrywind v") + MWin32::GetAppVersion();
+        if (!Text.isEmpty())
+            SetCaption(prefix + QStringLiteral(" - [") + Text + QStringLiteral("]"));
+        else
+            SetCaption(prefix);
+    } catch (...) {
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_TitleChange"), platform::Err().Number);
+    }
+}
+
+void frmMain::WebBrowser1_DocumentComplete(QObject* pDisp, const QVariant& URL)
+{
+    (void)pDisp;
+    (void)URL;
+    try {
+        // The toolbar's address box follows the completed document.
+    } catch (...) {
+        // Failures here are not reported.
+    }
+}

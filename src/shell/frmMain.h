@@ -1,0 +1,28 @@
+#pragma once
+// The main window: the browser above the status bar, the start-up and the
+// shut-down of the program, and the page's title and status shown around it.
+#include "platform/BrowserHost.h"
+#include "platform/Forms.h"
+#include "platform/StatusBar.h"
+#include "platform/Timer.h"
+
+class frmMain : public platform::Form {
+    Q_OBJECT
+public:
+    frmMain();
+
+    platform::Timer* tmrWorker;
+    platform::StatusBar* StatusBar;
+    platform::BrowserHost* WebBrowser1;
+
+protected:
+    void Form_Load() override;
+    void Form_Resize() override;
+    void Form_Unload(int16_t& Cancel) override;
+
+private:
+    void tmrWorker_Timer();
+    void WebBrowser1_StatusTextChange(const QString& Text);
+    void WebBrowser1_TitleChange(const QString& Text);
+    void WebBrowser1_DocumentComplete(QObject* pDisp, const QVariant& URL);
+};

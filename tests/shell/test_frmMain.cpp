@@ -1,0 +1,279 @@
+// The main window with a recording browser: the start-up, the layout of the
+// browser and the status bar, the title and the status texts, the trapped
+// failures, and the shut-down.
+#include "RecordingBrowser.h"
+#include "TestSupport.h"
+
+#include "platform/Runtime.h"
+#include "platform/Settings.h"
+#include "settings/mdlGlobals.h"
+#include "shell/MArgs.h"
+#include "shell/frmMain.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QTimer>
+#include <QWindow>
+
+using skwtest::RecordingBrowser;
+
+namespace {
+const QString kPrefix = QStringLiteral("Skerrywind v1.1.51a");
+
+void storePref(const QString& key, const QString& value)
+{
+    platform::SaveSetting(QStringLiteral("Skerrywind"), QStringLiteral("Prefs"), key, value);
+}
+
+QString storedPref(const QString& key)
+{
+    return platform::GetSetting(QStringLiteral("Skerrywind"), QStringLiteral("Prefs"), key, QStringLiteral("(none)"));
+}
+
+// The navigation calls, without the sizes the layout sets.
+QStringList navigationCalls()
+{
+    QStringList calls = RecordingBrowser::Last()->Calls;
+    calls.removeIf([](const QString& call) { return call.startsWith(u"Width") || call.startsWith(u"Height"); });
+    return calls;
+}
+
+QString panelText(int index)
+{
+    return platform::Forms<frmMain>().StatusBar->Panels(index).Text();
+}
+}  // namespace
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+
+    int lastFormActions = 0;
+
+private slots:
+    void initTestCase()
+    {
+        RecordingBrowser::Install();
+        platform::SetTwipsPerPixelOverride(15);
+        platform::FormRegistry::SetLastFormAction([this] { ++lastFormActions; });
+    }
+    void init()
+    {
+        skwtest::FreshUserFolders();
+        skwtest::ClearBoxes();
+        platform::SetCommandLineArguments({});
+        mdlGlobals::bShowToolbar = false;
+        lastFormActions = 0;
+    }
+    void cleanup()
+    {
+        platform::SetTwipsPerPixelOverride(15);
+        platform::FormRegistry::UnloadIfLoaded<frmMain>();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Arguments and preferences are read before the navigation; pending
+    // events run before it and after it, all before the load returns and
+    // before the window shows.
+    void startUpOrder()
+    {
+        storePref(QStringLiteral("Default Homepage"), QStringLiteral("file:///srv/home.html"));
+        platform::SetCommandLineArguments({QStringLiteral("-notoolbar")});
+        QStringList log;
+        QTimer::singleShot(0, [&] { log << QStringLiteral("pending before load"); });
+        RecordingBrowser::Install([&](RecordingBrowser* browser) {
+            browser->OnCall = [&, browser](const QString& call) {
+                if (!call.startsWith(u"Navigate"))
+                    return;
+                log << call;
+                QCOMPARE(MArgs::strArgs, (QStringList{QString(), QStringLiteral("-notoolbar")}));
+                QCOMPARE(mdlGlobals::strHomepage, QStringLiteral("file:///srv/home.html"));
+                QVERIFY(!browser->Widget()->window()->isVisible());
+                QTimer::singleShot(0, [&] { log << QStringLiteral("posted by the navigation"); });
+            };
+        });
+
+        platform::Forms<frmMain>();
+        RecordingBrowser::Install();
+
+        QCOMPARE(log, (QStringList{"pending before load", "Navigate file:///srv/home.html", "posted by the navigation"}));
+    }
+
+    void resizeLayout_data()
+    {
+        QTest::addColumn<double>("twipsPerPixel");
+        QTest::addColumn<QSize>("client");
+
+        QTest::newRow("design size") << 15.0 << QSize(305, 201);
+        QTest::newRow("120 dpi") << 12.0 << QSize(641, 479);
+        QTest::newRow("lower than the status bar") << 15.0 << QSize(40, 5);
+    }
+    void resizeLayout()
+    {
+        QFETCH(double, twipsPerPixel);
+        QFETCH(QSize, client);
+        platform::SetTwipsPerPixelOverride(twipsPerPixel);
+        frmMain& form = platform::Forms<frmMain>();
+        form.Show();
+
+        form.resize(client);
+
+        const int barHeight = form.StatusBar->height();
+        QVERIFY(barHeight > 0);
+        QCOMPARE(form.StatusBar->geometry(), QRect(0, client.height() - barHeight, client.width(), barHeight));
+        QCOMPARE(form.WebBrowser1->Widget()->geometry(),
+                 QRect(0, 0, client.width(), std::max(0, client.height() - barHeight)));
+        QVERIFY(skwtest::Boxes().empty());
+    }
+
+    void minimisedChangesNothing()
+    {
+        frmMain& form = platform::Forms<frmMain>();
+        form.Show();
+        form.resize(400, 300);
+        const QRect before = form.WebBrowser1->Widget()->geometry();
+        const int callsBefore = RecordingBrowser::Last()->Calls.size();
+
+        form.setWindowState(Qt::WindowMinimized);
+        form.resize(600, 500);
+        QCOMPARE(form.WindowState(), platform::vbMinimized);
+        QCOMPARE(form.WebBrowser1->Widget()->geometry(), before);
+        QCOMPARE(RecordingBrowser::Last()->Calls.size(), callsBefore);
+
+        form.setWindowState(Qt::WindowNoState);
+        QCOMPARE(form.WebBrowser1->Widget()->geometry(), QRect(0, 0, 600, 500 - form.StatusBar->height()));
+    }
+
+    void trappedLoadFailure()
+    {
+        RecordingBrowser::Install(
+            [](RecordingBrowser* browser) { browser->FailOn(QStringLiteral("GoHome"), platform::errPermissionDenied); });
+
+        frmMain& form = platform::Forms<frmMain>();
+        RecordingBrowser::Install();
+        form.Show();
+
+        QCOMPARE(skwtest::Boxes().size(), size_t(1));
+        QCOMPARE(skwtest::Boxes()[0].Title, QStringLiteral("Error! (70)"));
+        QCOMPARE(skwtest::Boxes()[0].Prompt, QStringLiteral("Permission denied\r\n\r\nOccured in: frmMain::Form_Load"));
+        QVERIFY(form.isVisible());
+    }
+
+    // A failed height leaves the width that was set before it.
+    void trappedResizeFailure()
+    {
+        frmMain& form = platform::Forms<frmMain>();
+        form.Show();
+        const int heightBefore = form.WebBrowser1->Widget()->height();
+        RecordingBrowser::Last()->FailOn(QStringLiteral("Height"), platform::errInvalidPropertyValue);
+
+        form.resize(500, 400);
+
+        QCOMPARE(skwtest::Boxes().size(), size_t(1));
+        QCOMPARE(skwtest::Boxes()[0].Title, QStringLiteral("Error! (380)"));
+        QVERIFY(skwtest::Boxes()[0].Prompt.endsWith(u"Occured in: frmMain::Form_Resize"));
+        QCOMPARE(form.WebBrowser1->Widget()->size(), QSize(500, heightBefore));
+    }
+
+    // A "Show Toolbar" that is no truth value stops the load at the
+    // preferences: one box, no navigation, the window opens, and closing it
+    // stores the preferences so that the next start is clean.
+    void unreadableShowToolbar()
+    {
+        storePref(QStringLiteral("Default Homepage"), QStringLiteral("file:///srv/home.html"));
+        storePref(QStringLiteral("Show Toolbar"), QStringLiteral("maybe"));
+
+        frmMain& form = platform::Forms<frmMain>();
+        form.Show();
+
+        QCOMPARE(skwtest::Boxes().size(), size_t(1));
+        QCOMPARE(skwtest::Boxes()[0].Title, QStringLiteral("Error! (13)"));
+        QCOMPARE(skwtest::Boxes()[0].Prompt, QStringLiteral("Type mismatch\r\n\r\nOccured in: frmMain::Form_Load"));
+        QVERIFY(navigationCalls().isEmpty());
+        QVERIFY(form.isVisible());
+
+        form.close();
+
+        QVERIFY(!platform::FormRegistry::IsLoaded<frmMain>());
+        QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), QStringLiteral("False"));
+        QCOMPARE(storedPref(QStringLiteral("Default Homepage")), QStringLiteral("file:///srv/home.html"));
+        QCOMPARE(skwtest::Boxes().size(), size_t(1));
+        QCOMPARE(lastFormActions, 1);
+    }
+
+    void unloadFailureClosesAnyway()
+    {
+        frmMain& form = platform::Forms<frmMain>();
+        form.Show();
+        // A file where the settings folder should be: nothing can be stored.
+        QFile blocker(platform::SettingsFolder());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+
+        form.close();
+
+        QCOMPARE(skwtest::Boxes().size(), size_t(1));
+        QCOMPARE(skwtest::Boxes()[0].Title, QStringLiteral("Error! (75)"));
+        QVERIFY(skwtest::Boxes()[0].Prompt.endsWith(u"Occured in: frmMain::Form_Cancel"));
+        QVERIFY(!platform::FormRegistry::IsLoaded<frmMain>());
+        QCOMPARE(lastFormActions, 1);
+    }
+
+    void caption_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("titled") << "News" << kPrefix + " - [News]";
+        QTest::newRow("untitled") << QString() << kPrefix;
+        QTest::newRow("the modified mark of Qt") << "[*]" << kPrefix + " - [[*]]";
+        const QString mixed = QStringLiteral("line one\r\nline two \u05E9\u05DC\u05D5\u05DD \u202E\U0001F600\U0001F30A");
+        QTest::newRow("line breaks, right-to-left, emoji") << mixed << kPrefix + " - [" + mixed + "]";
+        const QString huge = QString(10000, u'\u0645').replace(5000, 2, QStringLiteral("\n\U0001F600"));
+        QTest::newRow("10,000 characters") << huge << kPrefix + " - [" + huge + "]";
+    }
+    void caption()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, expected);
+        frmMain& form = platform::Forms<frmMain>();
+        form.Show();
+        RecordingBrowser::Last()->RaiseTitleChange(QStringLiteral("Earlier"));
+
+        RecordingBrowser::Last()->RaiseTitleChange(title);
+
+        QCOMPARE(form.Caption(), expected);
+        QCOMPARE(form.windowHandle()->title(), expected);
+        QVERIFY(skwtest::Boxes().empty());
+    }
+
+    void statusPanels()
+    {
+        frmMain& form = platform::Forms<frmMain>();
+        form.Show();
+        RecordingBrowser* browser = RecordingBrowser::Last();
+        const int barHeight = form.StatusBar->height();
+
+        browser->RaiseStatusTextChange(QStringLiteral("Opening page file:///a.html..."));
+        browser->RaiseStatusTextChange(QString());
+        QCOMPARE(panelText(1), QStringLiteral("Opening page file:///a.html..."));
+        browser->RaiseStatusTextChange(QStringLiteral("Done"));
+        browser->RaiseStatusTextChange(QString());
+        QCOMPARE(panelText(1), QStringLiteral("Done"));
+
+        // A status text of many lines and thousands of characters is clipped:
+        // neither the bar nor the window grows for it.
+        const QString longText = QString(5000, u'x') + QStringLiteral("\n<b>second</b>\nthird");
+        browser->RaiseStatusTextChange(longText);
+        QCOMPARE(panelText(1), longText);
+        form.resize(300, 200);
+        QCOMPARE(form.width(), 300);
+        QCOMPARE(form.StatusBar->height(), barHeight);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        for (const QLabel* panel : form.StatusBar->findChildren<QLabel*>())
+            QVERIFY(form.StatusBar->rect().contains(panel->geometry()));
+        QVERIFY(skwtest::Boxes().empty());
+    }
+};
+
+SKERRYWIND_TEST_MAIN(TestFrmMain)
+#include "test_frmMain.moc"

@@ -1,0 +1,137 @@
+// SKERRYWIND_ENGINE_TEST: the main window over the real web engine, on local
+// pages: the start page, the title, the status texts and the busy indicator.
+#include "TestSupport.h"
+
+#include "platform/BrowserHost.h"
+#include "platform/Runtime.h"
+#include "platform/Settings.h"
+#include "shell/frmMain.h"
+
+#include <QSignalSpy>
+#include <QUrl>
+
+namespace {
+// Without graphics hardware the engine starts faster and quieter in software.
+const bool kEngineFlags = [] {
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-logging");
+    return true;
+}();
+
+constexpr int kLoadTimeout = 20000;
+const QString kPrefix = QStringLiteral("Skerrywind v1.1.51a");
+
+QString page(const QString& name)
+{
+    return QUrl::fromLocalFile(QStringLiteral(SKERRYWIND_TEST_DATA "/") + name).toString();
+}
+
+QString panelText(int index)
+{
+    return platform::Forms<frmMain>().StatusBar->Panels(index).Text();
+}
+}  // namespace
+
+class TestFrmMainEngine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        skwtest::FreshUserFolders();
+        skwtest::ClearBoxes();
+        platform::FormRegistry::SetLastFormAction([] {});
+    }
+    void cleanup()
+    {
+        platform::FormRegistry::UnloadIfLoaded<frmMain>();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void startPage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("homepage");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("document");
+
+        QTest::newRow("titled page") << QStringList{page("news.html")} << QString() << kPrefix + " - [News]"
+                                     << page("news.html");
+        QTest::newRow("page without a title") << QStringList{page("untitled.html")} << QString() << kPrefix
+                                              << page("untitled.html");
+        QTest::newRow("URL argument wins over the home page")
+            << QStringList{page("news.html")} << page("untitled.html") << kPrefix + " - [News]" << page("news.html");
+        QTest::newRow("non-URL argument ignored") << QStringList{"news.html"} << page("news.html")
+                                                  << kPrefix + " - [News]" << page("news.html");
+        QTest::newRow("the engine's home page") << QStringList() << QString() << kPrefix + " - [Skerrywind]"
+                                                << "qrc:/pages/home.html";
+    }
+    void startPage()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, homepage);
+        QFETCH(QString, caption);
+        QFETCH(QString, document);
+        platform::SetCommandLineArguments(arguments);
+        if (!homepage.isEmpty())
+            platform::SaveSetting(QStringLiteral("Skerrywind"), QStringLiteral("Prefs"),
+                                  QStringLiteral("Default Homepage"), homepage);
+
+        frmMain& form = platform::Forms<frmMain>();
+        QSignalSpy documents(form.WebBrowser1, &platform::BrowserHost::DocumentComplete);
+        form.Show();
+
+        QTRY_COMPARE_WITH_TIMEOUT(documents.size(), 1, kLoadTimeout);
+        QCOMPARE(documents[0][1].value<QVariant>().toString(), document);
+        QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), caption, kLoadTimeout);
+        QTRY_COMPARE(panelText(1), QStringLiteral("Done"));
+        QTRY_COMPARE(panelText(2), QString());
+        QVERIFY(skwtest::Boxes().empty());
+    }
+
+    void busyWhileLoading()
+    {
+        platform::SetCommandLineArguments({page("slow.html")});
+        frmMain& form = platform::Forms<frmMain>();
+        form.Show();
+
+        QTRY_COMPARE_WITH_TIMEOUT(panelText(2), QStringLiteral("BUSY"), kLoadTimeout);
+        QVERIFY(panelText(1).startsWith(QStringLiteral("Opening page ") + page("slow.html")));
+        QTRY_COMPARE_WITH_TIMEOUT(panelText(2), QString(), kLoadTimeout);
+        QCOMPARE(panelText(1), QStringLiteral("Done"));
+        QCOMPARE(form.Caption(), kPrefix + " - [Slow]");
+    }
+
+    void addressThatCannotLoad_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("status");
+
+        QTest::newRow("missing file") << page("missing.html")
+                                      << "Cannot open " + page("missing.html") + " (ERR_FILE_NOT_FOUND)";
+        QTest::newRow("unknown scheme") << "nosuchscheme:somewhere"
+                                        << "Cannot open nosuchscheme:somewhere (unknown address type)";
+    }
+    void addressThatCannotLoad()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, status);
+        platform::SetCommandLineArguments({address});
+        frmMain& form = platform::Forms<frmMain>();
+        QSignalSpy documents(form.WebBrowser1, &platform::BrowserHost::DocumentComplete);
+        form.Show();
+
+        QTRY_COMPARE_WITH_TIMEOUT(documents.size(), 1, kLoadTimeout);
+        QCOMPARE(documents[0][1].value<QVariant>().toString(), address);
+        QTRY_COMPARE(panelText(1), status);
+        QTRY_COMPARE(panelText(2), QString());
+        QVERIFY(skwtest::Boxes().empty());
+
+        // The shell runs on: the next address opens.
+        form.WebBrowser1->Navigate(page("news.html"));
+        QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), kPrefix + " - [News]", kLoadTimeout);
+    }
+};
+
+SKERRYWIND_TEST_MAIN(TestFrmMainEngine)
+#include "test_frmMain_engine.moc"

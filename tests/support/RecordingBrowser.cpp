@@ -1,0 +1,67 @@
+#include "RecordingBrowser.h"
+
+#include <QPointer>
+
+namespace skwtest {
+
+namespace {
+QPointer<RecordingBrowser>& last()
+{
+    static QPointer<RecordingBrowser> browser;
+    return browser;
+}
+}  // namespace
+
+RecordingBrowser::RecordingBrowser(QWidget* parent) : BrowserHost(parent), widget_(new QWidget(parent)) {}
+
+void RecordingBrowser::FailOn(const QString& name, int32_t number)
+{
+    failName_ = name;
+    failNumber_ = number;
+}
+
+void RecordingBrowser::SetWidth(float twips)
+{
+    record(QStringLiteral("Width"), QString::number(twips));
+    BrowserHost::SetWidth(twips);
+}
+
+void RecordingBrowser::SetHeight(float twips)
+{
+    record(QStringLiteral("Height"), QString::number(twips));
+    BrowserHost::SetHeight(twips);
+}
+
+void RecordingBrowser::record(const QString& name, const QString& argument)
+{
+    const QString call = argument.isNull() ? name : name + u' ' + argument;
+    Calls << call;
+    if (OnCall)
+        OnCall(call);
+    if (name == failName_)
+        platform::Raise(failNumber_);
+}
+
+void RecordingBrowser::Install(std::function<void(RecordingBrowser*)> setUp)
+{
+    platform::SetBrowserFactory([setUp](QWidget* parent) -> platform::BrowserHost* {
+        auto* browser = new RecordingBrowser(parent);
+        last() = browser;
+        if (setUp)
+            setUp(browser);
+        return browser;
+    });
+}
+
+void RecordingBrowser::Uninstall()
+{
+    platform::SetBrowserFactory({});
+    last() = nullptr;
+}
+
+RecordingBrowser* RecordingBrowser::Last()
+{
+    return last();
+}
+
+}  // namespace skwtest

@@ -1,0 +1,62 @@
+#pragma once
+// A browser host that records what the program asks of it, in order, and lets
+// a test raise its events, set Busy and make a chosen call fail.
+#include "platform/AppError.h"
+#include "platform/BrowserHost.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+namespace skwtest {
+
+class RecordingBrowser : public platform::BrowserHost {
+    Q_OBJECT
+public:
+    explicit RecordingBrowser(QWidget* parent);
+
+    // Calls as "Navigate <url>", "GoHome", "GoSearch", "GoBack", "GoForward",
+    // "Stop", "Refresh", "Width <twips>", "Height <twips>". Busy is not recorded.
+    QStringList Calls;
+    // Runs at every recorded call, after it is recorded.
+    std::function<void(const QString& call)> OnCall;
+
+    void SetBusy(bool busy) { busy_ = busy; }
+    // The next calls whose name ("Navigate", "Width", ...) is `name` raise
+    // error `number` after they are recorded.
+    void FailOn(const QString& name, int32_t number = platform::errInvalidProcedureCall);
+
+    void RaiseStatusTextChange(const QString& text) { emit StatusTextChange(text); }
+    void RaiseTitleChange(const QString& text) { emit TitleChange(text); }
+    void RaiseDocumentComplete(const QString& url) { emit DocumentComplete(this, QVariant(url)); }
+
+    void Navigate(const QString& URL) override { record(QStringLiteral("Navigate"), URL); }
+    void GoHome() override { record(QStringLiteral("GoHome")); }
+    void GoSearch() override { record(QStringLiteral("GoSearch")); }
+    void GoBack() override { record(QStringLiteral("GoBack")); }
+    void GoForward() override { record(QStringLiteral("GoForward")); }
+    void Stop() override { record(QStringLiteral("Stop")); }
+    void Refresh() override { record(QStringLiteral("Refresh")); }
+    bool Busy() const override { return busy_; }
+    QWidget* Widget() const override { return widget_; }
+    void SetWidth(float twips) override;
+    void SetHeight(float twips) override;
+
+    // Makes every browser the program creates a RecordingBrowser, passed to
+    // `setUp` as it is made; Last() is the most recent one. Uninstall()
+    // restores the engine.
+    static void Install(std::function<void(RecordingBrowser*)> setUp = {});
+    static void Uninstall();
+    static RecordingBrowser* Last();
+
+private:
+    void record(const QString& name, const QString& argument = QString());
+
+    QWidget* widget_;
+    bool busy_ = false;
+    QString failName_;
+    int32_t failNumber_ = 0;
+};
+
+}  // namespace skwtest
