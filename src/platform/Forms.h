@@ -2,17 +2,22 @@
 // The forms runtime: one instance per form class, created and loaded on first
 // reference, shown modeless or modal with an owner, hidden, unloaded; the
 // program ends when no form is left loaded.
+#include "platform/OleColor.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <typeindex>
 
 class QEventLoop;
 
 namespace platform {
+
+class Surface;
 
 inline constexpr int vbModeless = 0;
 inline constexpr int vbModal = 1;
@@ -72,6 +77,19 @@ public:
     // The window handle the platform knows the form by.
     QWidget* hWnd() { return this; }
 
+    // The persistent image (AutoRedraw): drawing goes to an image that the
+    // form shows whenever it repaints, so it survives until drawn over. The
+    // image exists from SetAutoRedraw(true) or the first use of hDC().
+    void SetAutoRedraw(bool on);
+    bool AutoRedraw() const { return surface_ != nullptr; }
+    Surface& hDC();
+    // A filled box from (x1, y1) to (x2, y2) twips on the persistent image,
+    // outline and interior in one colour.
+    void FilledBox(double x1, double y1, double x2, double y2, OLE_COLOR color);
+    // The back colour; setting it clears the persistent image.
+    OLE_COLOR BackColor() const { return backColor_; }
+    void SetBackColor(OLE_COLOR color);
+
 protected:
     explicit Form(const QString& name);
     ~Form() override;
@@ -97,6 +115,7 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -111,6 +130,8 @@ private:
     float designFrameHeight_ = 0;
     bool keyPreview_ = false;
     bool borderless_ = false;
+    OLE_COLOR backColor_ = COLOR_BTNFACE;
+    std::unique_ptr<Surface> surface_;
     bool loaded_ = false;
     bool unloading_ = false;
     QPointer<QEventLoop> modalLoop_;
