@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPainter>
+#include <QTimer>
 #include <QWindow>
 
 #include <map>
@@ -16,6 +17,11 @@
 namespace platform {
 
 namespace {
+// How often, and how many times, a newly shown window is checked for its
+// frame before its position is taken as final.
+constexpr int kFrameCheckIntervalMs = 50;
+constexpr int kFrameChecks = 20;
+
 struct Registry {
     std::map<std::type_index, Form*> forms;
     FormRegistry::LastFormAction lastFormAction = [] { QCoreApplication::exit(0); };
@@ -90,8 +96,37 @@ float Form::Height() const { return float(TwipsY(height())) + designFrameHeight_
 float Form::ScaleWidth() const { return float(TwipsX(width())); }
 float Form::ScaleHeight() const { return float(TwipsY(height())); }
 
-void Form::SetLeft(float twips) { move(PixelsX(twips), frameGeometry().y()); }
-void Form::SetTop(float twips) { move(frameGeometry().x(), PixelsY(twips)); }
+void Form::SetLeft(float twips) { placeFrame(QPoint(PixelsX(twips), frameGeometry().y())); }
+void Form::SetTop(float twips) { placeFrame(QPoint(frameGeometry().x(), PixelsY(twips))); }
+
+void Form::placeFrame(QPoint framePosition)
+{
+    move(framePosition);
+    // On X11 the frame of a window that is not shown is not known yet, and
+    // the window system may place the client area where the frame's corner
+    // belongs. The position is checked again once the frame is there.
+    if (isVisible())
+        pendingFramePosition_.reset();
+    else
+        pendingFramePosition_ = framePosition;
+}
+
+void Form::settleFramePosition()
+{
+    if (!pendingFramePosition_ || !isVisible())
+        return;
+    const QWindow* window = windowHandle();
+    const bool frameKnown = window && !window->frameMargins().isNull();
+    // Without a window manager no frame ever comes; the checks end then.
+    if (!frameKnown && ++frameChecks_ < kFrameChecks) {
+        QTimer::singleShot(kFrameCheckIntervalMs, this, &Form::settleFramePosition);
+        return;
+    }
+    const QPoint wanted = *pendingFramePosition_;
+    pendingFramePosition_.reset();
+    if (frameGeometry().topLeft() != wanted && WindowState() == vbNormal)
+        move(wanted);
+}
 namespace {
 // A client size in pixels for an outer size in twips. A negative outer size,
 // or one beyond what a window can have, is refused with error 380; an outer
@@ -275,6 +310,16 @@ void Form::resizeEvent(QResizeEvent* event)
         surface_->Resize();
     if (loaded_ && !unloading_)
         Form_Resize();
+}
+
+void Form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // A borderless window has no frame to wait for.
+    if (pendingFramePosition_ && !borderless_) {
+        frameChecks_ = 0;
+        QTimer::singleShot(0, this, &Form::settleFramePosition);
+    }
 }
 
 void Form::paintEvent(QPaintEvent* event)

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <typeindex>
 
 class QEventLoop;
@@ -116,6 +117,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -124,6 +126,8 @@ private:
 
     void applyOwner(Form* owner);
     void activate();
+    void placeFrame(QPoint framePosition);
+    void settleFramePosition();
 
     QString name_;
     float designFrameWidth_ = 0;
@@ -132,6 +136,10 @@ private:
     bool borderless_ = false;
     OLE_COLOR backColor_ = COLOR_BTNFACE;
     std::unique_ptr<Surface> surface_;
+    // Where the frame's corner was asked to be while the window was hidden,
+    // until the shown window's frame is known to be there.
+    std::optional<QPoint> pendingFramePosition_;
+    int frameChecks_ = 0;
     bool loaded_ = false;
     bool unloading_ = false;
     QPointer<QEventLoop> modalLoop_;
