@@ -1,10 +1,14 @@
 #include "platform/Forms.h"
 
+#include "platform/AppError.h"
 #include "platform/Runtime.h"
+#include "platform/Surface.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QPainter>
+#include <QTimer>
 #include <QWindow>
 
 #include <map>
@@ -13,6 +17,11 @@
 namespace platform {
 
 namespace {
+// How often, and how many times, a newly shown window is checked for its
+// frame before its position is taken as final.
+constexpr int kFrameCheckIntervalMs = 50;
+constexpr int kFrameChecks = 20;
+
 struct Registry {
     std::map<std::type_index, Form*> forms;
     FormRegistry::LastFormAction lastFormAction = [] { QCoreApplication::exit(0); };
@@ -87,10 +96,54 @@ float Form::Height() const { return float(TwipsY(height())) + designFrameHeight_
 float Form::ScaleWidth() const { return float(TwipsX(width())); }
 float Form::ScaleHeight() const { return float(TwipsY(height())); }
 
-void Form::SetLeft(float twips) { move(PixelsX(twips), frameGeometry().y()); }
-void Form::SetTop(float twips) { move(frameGeometry().x(), PixelsY(twips)); }
-void Form::SetWidth(float twips) { resize(std::max(0, PixelsX(twips - designFrameWidth_)), height()); }
-void Form::SetHeight(float twips) { resize(width(), std::max(0, PixelsY(twips - designFrameHeight_))); }
+void Form::SetLeft(float twips) { placeFrame(QPoint(PixelsX(twips), frameGeometry().y())); }
+void Form::SetTop(float twips) { placeFrame(QPoint(frameGeometry().x(), PixelsY(twips))); }
+
+void Form::placeFrame(QPoint framePosition)
+{
+    move(framePosition);
+    // On X11 the frame of a window that is not shown is not known yet, and
+    // the window system may place the client area where the frame's corner
+    // belongs. The position is checked again once the frame is there.
+    if (isVisible())
+        pendingFramePosition_.reset();
+    else
+        pendingFramePosition_ = framePosition;
+}
+
+void Form::settleFramePosition()
+{
+    if (!pendingFramePosition_ || !isVisible())
+        return;
+    const QWindow* window = windowHandle();
+    const bool frameKnown = window && !window->frameMargins().isNull();
+    // Without a window manager no frame ever comes; the checks end then.
+    if (!frameKnown && ++frameChecks_ < kFrameChecks) {
+        QTimer::singleShot(kFrameCheckIntervalMs, this, &Form::settleFramePosition);
+        return;
+    }
+    const QPoint wanted = *pendingFramePosition_;
+    pendingFramePosition_.reset();
+    if (frameGeometry().topLeft() != wanted && WindowState() == vbNormal)
+        move(wanted);
+}
+namespace {
+// A client size in pixels for an outer size in twips. A negative outer size,
+// or one beyond what a window can have, is refused with error 380; an outer
+// size smaller than the design frame leaves no client area.
+int clientPixels(float outerTwips, float frameTwips, int (*toPixels)(double))
+{
+    if (!(outerTwips >= 0))
+        Raise(errInvalidPropertyValue);
+    const int pixels = std::max(0, toPixels(double(outerTwips) - frameTwips));
+    if (pixels > QWIDGETSIZE_MAX)
+        Raise(errInvalidPropertyValue);
+    return pixels;
+}
+}  // namespace
+
+void Form::SetWidth(float twips) { resize(clientPixels(twips, designFrameWidth_, PixelsX), height()); }
+void Form::SetHeight(float twips) { resize(width(), clientPixels(twips, designFrameHeight_, PixelsY)); }
 
 void Form::SetCaption(const QString& caption)
 {
@@ -114,7 +167,47 @@ void Form::SetClientSize(float widthTwips, float heightTwips)
 void Form::SetBorderless(bool on)
 {
     borderless_ = on;
-    setWindowFlag(Qt::FramelessWindowHint, on);
+    // A tool window has no taskbar entry, with an owner or without one.
+    Qt::WindowFlags flags = windowFlags() & ~Qt::WindowType_Mask;
+    flags |= on ? (Qt::Tool | Qt::FramelessWindowHint) : Qt::Window;
+    if (!on)
+        flags &= ~Qt::FramelessWindowHint;
+    setWindowFlags(flags);
+}
+
+void Form::SetAutoRedraw(bool on)
+{
+    if (on && !surface_) {
+        surface_ = std::make_unique<Surface>(this);
+        surface_->SetBackColor(backColor_);
+        surface_->Cls();
+    } else if (!on) {
+        surface_.reset();
+        update();
+    }
+}
+
+Surface& Form::hDC()
+{
+    SetAutoRedraw(true);
+    return *surface_;
+}
+
+void Form::FilledBox(double x1, double y1, double x2, double y2, OLE_COLOR color)
+{
+    hDC().FilledBox(x1, y1, x2, y2, color);
+}
+
+void Form::SetBackColor(OLE_COLOR color)
+{
+    backColor_ = color;
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, TranslateColor(color));
+    setPalette(pal);
+    if (surface_) {
+        surface_->SetBackColor(color);
+        surface_->Cls();
+    }
 }
 
 int Form::WindowState() const
@@ -221,8 +314,30 @@ void Form::closeEvent(QCloseEvent* event)
 void Form::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    if (surface_)
+        surface_->Resize();
     if (loaded_ && !unloading_)
         Form_Resize();
+}
+
+void Form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // A borderless window has no frame to wait for.
+    if (pendingFramePosition_ && !borderless_) {
+        frameChecks_ = 0;
+        QTimer::singleShot(0, this, &Form::settleFramePosition);
+    }
+}
+
+void Form::paintEvent(QPaintEvent* event)
+{
+    if (!surface_) {
+        QWidget::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    surface_->Paint(painter);
 }
 
 void Form::changeEvent(QEvent* event)

@@ -2,17 +2,23 @@
 // The forms runtime: one instance per form class, created and loaded on first
 // reference, shown modeless or modal with an owner, hidden, unloaded; the
 // program ends when no form is left loaded.
+#include "platform/OleColor.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <typeindex>
 
 class QEventLoop;
 
 namespace platform {
+
+class Surface;
 
 inline constexpr int vbModeless = 0;
 inline constexpr int vbModal = 1;
@@ -73,6 +79,19 @@ public:
     // The window handle the platform knows the form by.
     QWidget* hWnd() { return this; }
 
+    // The persistent image (AutoRedraw): drawing goes to an image that the
+    // form shows whenever it repaints, so it survives until drawn over. The
+    // image exists from SetAutoRedraw(true) or the first use of hDC().
+    void SetAutoRedraw(bool on);
+    bool AutoRedraw() const { return surface_ != nullptr; }
+    Surface& hDC();
+    // A filled box from (x1, y1) to (x2, y2) twips on the persistent image,
+    // outline and interior in one colour.
+    void FilledBox(double x1, double y1, double x2, double y2, OLE_COLOR color);
+    // The back colour; setting it clears the persistent image.
+    OLE_COLOR BackColor() const { return backColor_; }
+    void SetBackColor(OLE_COLOR color);
+
 protected:
     explicit Form(const QString& name);
     ~Form() override;
@@ -98,6 +117,8 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -106,6 +127,8 @@ private:
 
     void applyOwner(Form* owner);
     void activate();
+    void placeFrame(QPoint framePosition);
+    void settleFramePosition();
 
     QString name_;
     QString caption_;
@@ -113,6 +136,12 @@ private:
     float designFrameHeight_ = 0;
     bool keyPreview_ = false;
     bool borderless_ = false;
+    OLE_COLOR backColor_ = COLOR_BTNFACE;
+    std::unique_ptr<Surface> surface_;
+    // Where the frame's corner was asked to be while the window was hidden,
+    // until the shown window's frame is known to be there.
+    std::optional<QPoint> pendingFramePosition_;
+    int frameChecks_ = 0;
     bool loaded_ = false;
     bool unloading_ = false;
     QPointer<QEventLoop> modalLoop_;

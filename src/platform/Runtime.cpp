@@ -79,6 +79,9 @@ void SetTwipsGeometry(QWidget* widget, double left, double top, double width, do
     widget->setGeometry(PixelsX(left), PixelsY(top), PixelsX(width), PixelsY(height));
 }
 
+double TwipsWidth(const QWidget* widget) { return TwipsX(widget->width()); }
+double TwipsHeight(const QWidget* widget) { return TwipsY(widget->height()); }
+
 bool PathIsURL(const QString& text)
 {
     const qsizetype colon = text.indexOf(u':');

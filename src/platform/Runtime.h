@@ -36,6 +36,9 @@ double TwipsY(int pixels);
 
 // Places a child widget at (left, top, width, height) twips in its parent.
 void SetTwipsGeometry(QWidget* widget, double left, double top, double width, double height);
+// A child widget's width and height in twips.
+double TwipsWidth(const QWidget* widget);
+double TwipsHeight(const QWidget* widget);
 
 // The URL syntax test: a scheme of two or more letters, digits, "+", "-" or
 // "." starting with a letter, then ":". A bare host name or a path is no URL.

@@ -1,5 +1,6 @@
 #include "platform/Surface.h"
 
+#include "platform/Region.h"
 #include "platform/Runtime.h"
 
 #include <QPainter>
@@ -51,6 +52,18 @@ void Surface::FilledBox(double x1, double y1, double x2, double y2, OLE_COLOR co
     const QPoint a(PixelsX(x1), PixelsY(y1));
     const QPoint b(PixelsX(x2), PixelsY(y2));
     p.fillRect(QRect(a, b).normalized(), TranslateColor(color));
+    Changed();
+}
+
+void Surface::FillRegion(const Region& region, OLE_COLOR color)
+{
+    Resize();
+    if (image_.isNull())
+        return;
+    QPainter p(&image_);
+    const QColor fill = TranslateColor(color);
+    for (const QRect& rect : region.Pixels())
+        p.fillRect(rect, fill);
     Changed();
 }
 

@@ -11,6 +11,8 @@ class QWidget;
 
 namespace platform {
 
+class Region;
+
 class Surface {
 public:
     explicit Surface(QWidget* owner);
@@ -27,6 +29,8 @@ public:
     void Line(double x1, double y1, double x2, double y2, OLE_COLOR color);
     // A filled box from (x1, y1) to (x2, y2), twips, outline and interior in one colour.
     void FilledBox(double x1, double y1, double x2, double y2, OLE_COLOR color);
+    // Fills the pixels of a region (pixel coordinates) with one colour.
+    void FillRegion(const Region& region, OLE_COLOR color);
 
     // Shows the image; call from the owner's paintEvent.
     void Paint(QPainter& painter) const;
