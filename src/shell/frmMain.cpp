@@ -5,6 +5,7 @@
 #include "platform/AppError.h"
 #include "platform/Resources.h"
 #include "platform/Runtime.h"
+#include "settings/MReg.h"
 #include "settings/mdlGlobals.h"
 #include "shell/MArgs.h"
 
@@ -54,6 +55,7 @@ void frmMain::Form_Load()
         mdlGlobals::LoadPrefs();
         // 3. The system menu extension and the subclassing of this window.
         // 4. The stored placement of this window.
+        MReg::RegLoadFormPos(*this);
         // 5. The toolbar: hidden for "-notoolbar", else shown as the preference says.
         // 6. Let pending window events run.
         platform::DoEvents();
@@ -96,6 +98,7 @@ void frmMain::Form_Unload(int16_t& Cancel)
         mdlGlobals::SavePrefs();
         // 2. Undo the system menu extension and the subclassing.
         // 3. The placement of this window, with its size.
+        MReg::RegSaveFormPos(*this, true);
         // 4. The toolbar, if loaded.
         // 5. The other loaded forms: the options dialog and the about box.
     } catch (...) {
