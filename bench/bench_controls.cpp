@@ -73,11 +73,32 @@ int main(int argc, char** argv)
     const double perTick = double(clock.nsecsElapsed()) / (double(kTickRounds) * timers.size());
     std::printf("platform: %s, %lld poll timers\n", qPrintable(QGuiApplication::platformName()), qlonglong(timers.size()));
     std::printf("one idle tick: %.0f ns (mean of %d rounds over all instances)\n", perTick, kTickRounds);
+    for (const char* kind : {"SoftButton", "SoftText", "HyperLblCtl"}) {
+        QList<platform::Timer*> ofKind;
+        for (platform::Timer* timer : timers) {
+            if (QString::fromLatin1(timer->parent()->metaObject()->className()) == QLatin1String(kind))
+                ofKind << timer;
+        }
+        clock.restart();
+        for (int round = 0; round < kTickRounds; ++round) {
+            for (platform::Timer* timer : ofKind)
+                timer->Fire();
+        }
+        std::printf("  %s: %.0f ns per tick\n", kind, double(clock.nsecsElapsed()) / (double(kTickRounds) * ofKind.size()));
+    }
 
     const double polling = idleShare(kIdleSeconds);
     for (platform::Timer* timer : timers)
         timer->SetEnabled(false);
     const double quiet = idleShare(kIdleSeconds);
+    // The floor: the event loop woken every 10 ms by one timer that does nothing.
+    QTimer bare;
+    bare.setInterval(10);
+    QObject::connect(&bare, &QTimer::timeout, [] {});
+    bare.start();
+    const double wakeups = idleShare(kIdleSeconds);
+    bare.stop();
+    std::printf("an empty 10 ms QTimer alone: %.3f %% of one core\n", wakeups * 100);
     std::printf("shown window, %d s: %.3f %% of one core polling, %.3f %% without polling, polling costs %.3f %%\n",
                 kIdleSeconds, polling * 100, quiet * 100, (polling - quiet) * 100);
     return 0;
