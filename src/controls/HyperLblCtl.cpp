@@ -1,0 +1,234 @@
+#include "controls/HyperLblCtl.h"
+
+#include "platform/DesktopServices.h"
+#include "platform/Forms.h"
+#include "platform/HandCursor.h"
+#include "platform/Runtime.h"
+
+using platform::OLE_COLOR;
+
+namespace {
+// Design layout, twips.
+constexpr float kDesignWidth = 4800;
+constexpr float kDesignHeight = 3600;
+constexpr float kLabelDesign[] = {1320, 1200, 480, 195};
+constexpr int kMonitorInterval = 10;
+
+constexpr OLE_COLOR kLinkBlue = 0x00FF0000;
+
+// Keys of the stored properties.
+const QString kKeyLinkUrl = QStringLiteral("LINKURL");
+const QString kKeyLabel = QStringLiteral("LABEL");
+const QString kKeyLabelColor = QStringLiteral("LABELCOLOR");
+const QString kKeyBackColor = QStringLiteral("BACKCOLOR");
+}  // namespace
+
+HyperLblCtl::HyperLblCtl(QWidget* parent, const QString& name, const platform::PropertyBag& bag)
+    : UserControl(parent, name, kDesignWidth, kDesignHeight)
+{
+    CreateConstituents();
+    UserControl_Initialize();
+    Load(bag);
+}
+
+HyperLblCtl::HyperLblCtl(QWidget* parent, const QString& name) : UserControl(parent, name, kDesignWidth, kDesignHeight)
+{
+    CreateConstituents();
+    UserControl_Initialize();
+    InitNew();
+}
+
+void HyperLblCtl::CreateConstituents()
+{
+    setCursor(platform::HandCursor());
+
+    Timer1 = new platform::Timer(this, [this] { Timer1_Timer(); });
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->SetInterval(kMonitorInterval);
+    Timer1->SetEnabled(false);
+
+    lblLabel = new platform::Label(this, QStringLiteral("lblLabel"));
+    lblLabel->Move(kLabelDesign[0], kLabelDesign[1], kLabelDesign[2], kLabelDesign[3]);
+    lblLabel->SetForeColor(kLinkBlue);
+    lblLabel->SetCaption(QStringLiteral("Label1"));
+    lblLabel->SetAutoSize(true);
+
+    connect(lblLabel, &platform::Label::Change, this, &HyperLblCtl::lblLabel_Change);
+    connect(lblLabel, &platform::Label::MouseUp, this, &HyperLblCtl::lblLabel_MouseUp);
+}
+
+// ---- properties ----
+
+QString HyperLblCtl::LinkURL() const
+{
+    return lblLabel->Tag();
+}
+
+void HyperLblCtl::SetLinkURL(const QString& sNewValue)
+{
+    lblLabel->SetTag(sNewValue);
+    PropertyChanged(kKeyLinkUrl);
+}
+
+QString HyperLblCtl::Caption() const
+{
+    return lblLabel->Caption();
+}
+
+void HyperLblCtl::SetCaption(const QString& sNewValue)
+{
+    lblLabel->SetCaption(sNewValue);
+    PropertyChanged(kKeyLabel);
+}
+
+OLE_COLOR HyperLblCtl::BackColor() const
+{
+    return UserControl::BackColor();
+}
+
+void HyperLblCtl::SetBackColor(OLE_COLOR ocNewValue)
+{
+    UserControl::SetBackColor(ocNewValue);
+    PropertyChanged(kKeyBackColor);
+}
+
+OLE_COLOR HyperLblCtl::LabelColor() const
+{
+    return lblLabel->ForeColor();
+}
+
+void HyperLblCtl::SetLabelColor(OLE_COLOR ocNewValue)
+{
+    lblLabel->SetForeColor(ocNewValue);
+    PropertyChanged(kKeyLabelColor);
+}
+
+// ---- size, pointer and hover ----
+
+void HyperLblCtl::CtlResize()
+{
+    if (Width() != lblLabel->Width())
+        SetWidth(lblLabel->Width());
+    if (Height() != lblLabel->Height())
+        SetHeight(lblLabel->Height());
+    if (lblLabel->Top() != 0)
+        lblLabel->SetTop(0);
+    if (lblLabel->Left() != 0)
+        lblLabel->SetLeft(0);
+    platform::DoEvents();
+}
+
+int32_t HyperLblCtl::lngCursorX()
+{
+    platform::GetCursorPos(ptCursor);
+    return ptCursor.x;
+}
+
+int32_t HyperLblCtl::lngCursorY()
+{
+    platform::GetCursorPos(ptCursor);
+    return ptCursor.y;
+}
+
+QWidget* HyperLblCtl::hWndAtMouse()
+{
+    const int32_t x = lngCursorX();
+    const int32_t y = lngCursorY();
+    return platform::WindowFromPoint(x, y);
+}
+
+void HyperLblCtl::Timer1_Timer()
+{
+    QWidget* hWndUnder = hWndAtMouse();
+    if (hWndUnder == hWnd()) {
+        if (!bMouseOver) {
+            bMouseOver = true;
+            MouseOver_Proc();
+        }
+    } else {
+        if (bMouseOver) {
+            bMouseOver = false;
+            MouseOut_Proc();
+        }
+    }
+    platform::DoEvents();
+}
+
+void HyperLblCtl::MouseOver_Proc()
+{
+    if (!lblLabel->FontUnderline()) {
+        lblLabel->SetFontUnderline(true);
+        platform::DoEvents();
+    }
+    emit MouseOver();
+}
+
+void HyperLblCtl::MouseOut_Proc()
+{
+    if (lblLabel->FontUnderline()) {
+        lblLabel->SetFontUnderline(false);
+        platform::DoEvents();
+    }
+    emit MouseOut();
+}
+
+// ---- the link ----
+
+void HyperLblCtl::lblLabel_MouseUp(int16_t Button, int16_t, float X, float Y)
+{
+    const bool inside = 0 <= X && X <= lblLabel->Width() && 0 <= Y && Y <= lblLabel->Height();
+    if (inside && Button == platform::vbLeftButton && !lblLabel->Tag().isEmpty()) {
+        LaunchUrl(lblLabel->Tag());
+        emit Click();
+    }
+}
+
+void HyperLblCtl::LaunchUrl(const QString& strURL)
+{
+    platform::OpenWithDefaultHandler(strURL);
+    platform::DoEvents();
+}
+
+// ---- life cycle ----
+
+void HyperLblCtl::UserControl_Initialize()
+{
+    bMouseOver = false;
+    CtlResize();
+}
+
+void HyperLblCtl::UserControl_InitProperties()
+{
+    lblLabel->SetTag(QString());
+    lblLabel->SetCaption(Extender().Name);
+    lblLabel->SetForeColor(kLinkBlue);
+    UserControl::SetBackColor(platform::COLOR_BTNFACE);
+    CtlResize();
+}
+
+void HyperLblCtl::UserControl_ReadProperties(const platform::PropertyBag& PropBag)
+{
+    lblLabel->SetTag(PropBag.ReadProperty(kKeyLinkUrl, QString()).ToString());
+    lblLabel->SetCaption(PropBag.ReadProperty(kKeyLabel, Extender().Name).ToString());
+    lblLabel->SetForeColor(PropBag.ReadProperty(kKeyLabelColor, kLinkBlue).ToOleColor());
+    UserControl::SetBackColor(PropBag.ReadProperty(kKeyBackColor, platform::COLOR_BTNFACE).ToOleColor());
+    Timer1->SetEnabled(Ambient().UserMode);
+}
+
+void HyperLblCtl::UserControl_WriteProperties(platform::PropertyBag& PropBag)
+{
+    PropBag.WriteProperty(kKeyLinkUrl, lblLabel->Tag());
+    PropBag.WriteProperty(kKeyLabel, lblLabel->Caption());
+    PropBag.WriteProperty(kKeyLabelColor, lblLabel->ForeColor());
+    PropBag.WriteProperty(kKeyBackColor, UserControl::BackColor());
+}
+
+void HyperLblCtl::UserControl_Resize()
+{
+    CtlResize();
+}
+
+void HyperLblCtl::lblLabel_Change()
+{
+    CtlResize();
+}

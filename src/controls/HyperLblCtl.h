@@ -1,0 +1,64 @@
+#pragma once
+// HyperLblCtl: a hyperlink label. One line of text in a link colour under a
+// pointing-hand cursor, underlined while the pointer is over it; a left click
+// hands its link target to the desktop's default handler, then raises Click.
+// The control always has exactly the size of its text.
+//
+// Host use:  auto* link = new HyperLblCtl(this, "HyperLblCtl1",
+//                {{"linkurl", "https://example.org/"}, {"label", "example.org"}, {"labelcolor", 0x00FF0000}});
+//            link->Move(left, top, 0, 0);   // twips; the size snaps to the text
+#include "platform/Label.h"
+#include "platform/Pointer.h"
+#include "platform/Timer.h"
+#include "platform/UserControl.h"
+
+#include <cstdint>
+
+class HyperLblCtl : public platform::UserControl {
+    Q_OBJECT
+public:
+    // An instance loaded by a running host from its stored data.
+    HyperLblCtl(QWidget* parent, const QString& name, const platform::PropertyBag& bag);
+    // An instance created anew on a design surface: defaults, no polling.
+    HyperLblCtl(QWidget* parent, const QString& name);
+
+    QString LinkURL() const;
+    void SetLinkURL(const QString& sNewValue);
+    QString Caption() const;
+    void SetCaption(const QString& sNewValue);
+    platform::OLE_COLOR BackColor() const;
+    void SetBackColor(platform::OLE_COLOR ocNewValue);
+    platform::OLE_COLOR LabelColor() const;
+    void SetLabelColor(platform::OLE_COLOR ocNewValue);
+
+signals:
+    void Click();
+    void MouseOver();
+    void MouseOut();
+
+private:
+    void CreateConstituents();
+
+    void CtlResize();
+    int32_t lngCursorX();
+    int32_t lngCursorY();
+    QWidget* hWndAtMouse();
+    void MouseOver_Proc();
+    void MouseOut_Proc();
+    void LaunchUrl(const QString& strURL);
+
+    void UserControl_Initialize();
+    void UserControl_InitProperties() override;
+    void UserControl_ReadProperties(const platform::PropertyBag& PropBag) override;
+    void UserControl_WriteProperties(platform::PropertyBag& PropBag) override;
+    void UserControl_Resize() override;
+    void Timer1_Timer();
+    void lblLabel_Change();
+    void lblLabel_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
+
+    platform::Timer* Timer1 = nullptr;
+    platform::Label* lblLabel = nullptr;
+
+    bool bMouseOver = false;
+    platform::POINTAPI ptCursor;
+};
