@@ -7,9 +7,6 @@
 namespace platform {
 
 namespace {
-// The error page's address: a data URL, never a page of the web.
-constexpr auto errorPageScheme = "data";
-
 QString errorPage(const QString& text, const QUrl& lost)
 {
     return QStringLiteral(
@@ -50,7 +47,7 @@ BrowserPage::BrowserPage(QObject* parent) : BrowserPage(EngineProfile::instance(
 BrowserPage::BrowserPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent)
 {
     connect(this, &QWebEnginePage::renderProcessTerminated, this, &BrowserPage::onRenderProcessTerminated);
-    connect(this, &QWebEnginePage::urlChanged, this, &BrowserPage::onUrlChanged);
+    connect(this, &QWebEnginePage::loadStarted, this, &BrowserPage::onLoadStarted);
 }
 
 QString BrowserPage::crashedText() { return tr("The page stopped working (its process crashed)."); }
@@ -86,14 +83,20 @@ void BrowserPage::onRenderProcessTerminated(RenderProcessTerminationStatus statu
         lostUrl_ = url().isEmpty() ? requestedUrl() : url();
     const QString text = status == KilledTerminationStatus ? killedText() : crashedText();
     emit renderProcessLost(text);
-    // The engine is still inside its notification: show the error page after it.
-    QTimer::singleShot(0, this, [this, text] { setHtml(errorPage(text, lostUrl_)); });
+    // The engine is still inside its notification: show the error page after
+    // it, under the lost page's address, which the address box keeps showing.
+    QTimer::singleShot(0, this, [this, text] {
+        loadingErrorPage_ = true;
+        setHtml(errorPage(text, lostUrl_), lostUrl_);
+    });
 }
 
-void BrowserPage::onUrlChanged(const QUrl& url)
+void BrowserPage::onLoadStarted()
 {
-    // Going anywhere but the error page ends the stand-in.
-    if (url.scheme() != QLatin1String(errorPageScheme))
+    // Any load but the error page's own ends the stand-in.
+    if (loadingErrorPage_)
+        loadingErrorPage_ = false;
+    else
         lostUrl_.clear();
 }
 

@@ -3,8 +3,8 @@
 // - Links and scripts that ask for a new window (target="_blank",
 //   window.open) load in this page: the shell has one browser.
 // - When the page's render process crashes or is killed, an error page is
-//   shown and renderProcessLost() says what happened; Reload then loads the
-//   page that was lost, not the error page.
+//   shown under the lost page's address and renderProcessLost() says what
+//   happened; Reload then loads the page that was lost, not the error page.
 //
 // Integration: the browser host creates its view's page as
 // `new platform::BrowserPage(view)` and calls `view->setPage(page)`; it may
@@ -40,9 +40,10 @@ protected:
 
 private:
     void onRenderProcessTerminated(RenderProcessTerminationStatus status, int exitCode);
-    void onUrlChanged(const QUrl& url);
+    void onLoadStarted();
 
     QUrl lostUrl_;
+    bool loadingErrorPage_ = false;
     QPointer<QWebEnginePage> pendingWindow_;
 };
 
