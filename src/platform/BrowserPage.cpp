@@ -79,10 +79,13 @@ void BrowserPage::onRenderProcessTerminated(RenderProcessTerminationStatus statu
 {
     if (status == NormalTerminationStatus)
         return;
-    if (lostUrl_.isEmpty())
-        lostUrl_ = url().isEmpty() ? requestedUrl() : url();
     const QString text = status == KilledTerminationStatus ? killedText() : crashedText();
     emit renderProcessLost(text);
+    // Lost again while the error page stands in: showing it again could only
+    // repeat the loss, over and over where no render process can start.
+    if (!lostUrl_.isEmpty())
+        return;
+    lostUrl_ = url().isEmpty() ? requestedUrl() : url();
     // The engine is still inside its notification: show the error page after
     // it, under the lost page's address, which the address box keeps showing.
     QTimer::singleShot(0, this, [this, text] {

@@ -39,6 +39,8 @@ QString truncatedToBytes(QString text, qsizetype maxBytes)
 
 Downloads::Downloads(QWebEngineProfile* profile, QObject* parent) : QObject(parent)
 {
+    // The engine numbers the names it suggests against this folder: ours.
+    profile->setDownloadPath(downloadFolder());
     connect(profile, &QWebEngineProfile::downloadRequested, this, &Downloads::start);
 }
 

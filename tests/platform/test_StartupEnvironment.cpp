@@ -5,15 +5,30 @@
 
 #include <QFileInfo>
 #include <QLocalServer>
+#include <QProcess>
 
 #include <optional>
 
+#include <cstdio>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 using platform::ChoosePlatform;
+
+namespace {
+constexpr auto prepareMode = "--prepare-environment";
+
+// A child run: applies the choices and prints what they left.
+int runPrepare()
+{
+    platform::PrepareStartupEnvironment();
+    std::printf("sandbox=%s platform=%s\n", qgetenv("QTWEBENGINE_DISABLE_SANDBOX").constData(),
+                qgetenv("QT_QPA_PLATFORM").constData());
+    return 0;
+}
+}  // namespace
 using platform::ChooseSandbox;
 
 Q_DECLARE_METATYPE(std::optional<int>)
@@ -98,6 +113,28 @@ private slots:
             QCOMPARE(asked, platform::X11SocketPath(platform::LocalDisplayNumber(display.toStdString()).value()));
     }
 
+    void preparingSaysOnceWhenTheSandboxIsOff()
+    {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("QTWEBENGINE_DISABLE_SANDBOX");
+        environment.remove("QT_QPA_PLATFORM");
+        environment.remove("DISPLAY");
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {QLatin1String(prepareMode)});
+        QVERIFY(child.waitForFinished());
+        const QByteArray output = child.readAllStandardOutput().trimmed();
+        const QByteArray errors = child.readAllStandardError();
+        if (::geteuid() == 0) {
+            QCOMPARE(output, QByteArray("sandbox=1 platform="));
+            QCOMPARE(errors.count('\n'), 1);
+            QVERIFY(errors.contains("root"));
+        } else {
+            QCOMPARE(output, QByteArray("sandbox= platform="));
+            QCOMPARE(errors, QByteArray());
+        }
+    }
+
     void socketPathOfADisplay() { QCOMPARE(platform::X11SocketPath(3), std::string("/tmp/.X11-unix/X3")); }
 
     void socketAnswersOnlyWhileSomethingListens()
@@ -123,5 +160,14 @@ private slots:
     }
 };
 
-SKERRYWIND_TEST_MAIN(TestStartupEnvironment)
+int main(int argc, char** argv)
+{
+    if (argc == 2 && qstrcmp(argv[1], prepareMode) == 0)
+        return runPrepare();
+    skwtest::PrepareEnvironment();
+    platform::Application app(argc, argv);
+    skwtest::FreshUserFolders();
+    TestStartupEnvironment tc;
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "test_StartupEnvironment.moc"
