@@ -89,6 +89,8 @@ void BrowserPage::onRenderProcessTerminated(RenderProcessTerminationStatus statu
     // The engine is still inside its notification: show the error page after
     // it, under the lost page's address, which the address box keeps showing.
     QTimer::singleShot(0, this, [this, text] {
+        if (lostUrl_.isEmpty())
+            return;  // reloaded already
         loadingErrorPage_ = true;
         setHtml(errorPage(text, lostUrl_), lostUrl_);
     });

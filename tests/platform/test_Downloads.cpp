@@ -61,9 +61,7 @@ private slots:
         QTest::newRow("climbing out") << "../../etc/passwd" << "passwd";
         QTest::newRow("backslash folders") << "C:\\Users\\x\\report.pdf" << "report.pdf";
         QTest::newRow("dot dot") << ".." << "download";
-        QTest::newRow("dot") << "." << "download";
         QTest::newRow("empty") << "" << "download";
-        QTest::newRow("blanks") << "   " << "download";
         QTest::newRow("folder only") << "reports/" << "download";
         QTest::newRow("control characters") << QString("re\nport\x01.pdf") << "report.pdf";
         QTest::newRow("hidden file kept") << ".profile" << ".profile";
@@ -75,15 +73,9 @@ private slots:
         QCOMPARE(Downloads::safeFileName(suggested), expected);
     }
 
-    void overlongNameIsShortenedKeepingItsExtension_data()
-    {
-        QTest::addColumn<QString>("letter");
-        QTest::newRow("ascii") << "a";
-        QTest::newRow("outside the basic plane") << QString::fromUtf8("\xF0\x9F\x98\x80");
-    }
     void overlongNameIsShortenedKeepingItsExtension()
     {
-        QFETCH(QString, letter);
+        const QString letter = QString::fromUtf8("\xF0\x9F\x98\x80");  // 4 bytes, 2 UTF-16 units
         const QString name = Downloads::safeFileName(letter.repeated(300) + ".pdf");
         QVERIFY(name.endsWith(".pdf"));
         QVERIFY(name.toUtf8().size() <= 240);
@@ -121,11 +113,6 @@ private slots:
         for (const QString& file : taken)
             takenPaths.insert(folder.filePath(file));
         QCOMPARE(Downloads::uniqueFileName(folder.path(), name, takenPaths), expected);
-    }
-
-    void folderComesFromTheEnvironment()
-    {
-        QCOMPARE(Downloads::downloadFolder(), skwtest::UserFolder() + "/downloads");
     }
 
     void secondDownloadDoesNotOverwriteTheFirst()
