@@ -270,6 +270,7 @@ private slots:
         QVERIFY(platform::FormRegistry::IsLoaded<frmToolBar>());
         QVERIFY(!toolbar().Visible());
         QCOMPARE(toolbar().txtURL->Text(), QStringLiteral("file:///frame.html"));
+        QCOMPARE(toolbar().txtURL->SelStart(), 0);  // the address shows from its start
 
         toolbar().txtURL->SetText(QStringLiteral("typed"));
         browser->RaiseDocumentComplete(QStringLiteral("file:///page.html"));
