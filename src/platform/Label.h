@@ -26,6 +26,8 @@ public:
     void SetTag(const QString& tag) { tag_ = tag; }
     bool FontUnderline() const { return font().underline(); }
     void SetFontUnderline(bool on);
+    bool FontBold() const { return font().bold(); }
+    void SetFontBold(bool on);
 
     float Left() const;
     float Top() const;
