@@ -1,5 +1,6 @@
 #include "platform/Forms.h"
 
+#include "platform/BenchLog.h"
 #include "platform/Runtime.h"
 
 #include <QCloseEvent>
@@ -98,6 +99,7 @@ void Form::SetCaption(const QString& caption)
     // Qt reads "[*]" in a window title as the place of the modified mark and
     // drops it; doubled, it shows once.
     setWindowTitle(QString(caption).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+    qCInfo(lcBench).noquote() << "caption" << name_ << caption;
 }
 
 void Form::SetDesignFrame(float widthTwips, float heightTwips)
