@@ -2,13 +2,16 @@
 // engine, driven through many navigations, title changes and status changes,
 // with its progress on the bench's log so that tools/bench can follow the
 // memory of the process tree from outside.
-//   soak_driver <folder> <navigations> <title changes> <status changes>
+//   soak_driver program|bare <folder> <navigations> <title changes> <status changes>
 // <folder> holds soak_a.html and soak_b.html, each titled and with two links
-// at fixed places (see tools/bench).
+// at fixed places (see tools/bench). "bare" drives a window that holds only a
+// QWebEngineView above a QStatusBar the same way, so that what the engine
+// itself keeps can be told from what the program keeps.
 //
 // What is driven, and how:
 // - navigations: frmMain's browser host opens the two pages in turn
-//   (BrowserHost::Navigate), each waited for until DocumentComplete;
+//   (BrowserHost::Navigate), each waited for until DocumentComplete and the
+//   end of loading;
 // - title changes: a script sets document.title in the page; the engine
 //   reports it and frmMain's TitleChange handler sets the caption, which is
 //   checked;
@@ -24,6 +27,8 @@
 #include "shell/frmMain.h"
 
 #include <QApplication>
+#include <QStatusBar>
+#include <QVBoxLayout>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMouseEvent>
@@ -44,6 +49,9 @@ constexpr int kHoverSteps = 3;
 const QPoint kHoverPoints[kHoverSteps] = {{40, 20}, {40, 70}, {250, 130}};
 const char* const kHoverTargets[kHoverSteps] = {"#first", "#second", ""};
 const QPoint kRestPoint = kHoverPoints[2];
+// The main window's client area at 96 dpi, for the bare window.
+constexpr int kClientWidth = 305;
+constexpr int kClientHeight = 201;
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
@@ -55,6 +63,76 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
+}
+
+// What the loop drives: the program's main window or the bare window, seen
+// through the same few operations.
+struct Target {
+    QWebEngineView* view = nullptr;
+    std::function<void(const QString&)> navigate;
+    std::function<bool()> busy;
+    std::function<bool(const QString&)> captionShows;
+    // Shows a status text without the engine, when a hover went unanswered.
+    std::function<void(const QString&)> showStatus;
+    long long documents = 0;
+    long long titles = 0;
+    // The link under the pointer as the status shows it: a link's address
+    // (the soak pages' links all carry a fragment) or empty. Load texts are
+    // not hover texts.
+    QString hovered;
+
+    void statusChanged(const QString& text)
+    {
+        if (text.isEmpty() || text.contains(QLatin1Char('#')))
+            hovered = text;
+    }
+};
+
+// The program's main window, loaded and shown as the program does.
+void driveProgram(Target& target)
+{
+    frmMain& main = platform::Forms<frmMain>();
+    main.Show();
+    platform::BrowserHost* browser = main.WebBrowser1;
+    target.view = qobject_cast<QWebEngineView*>(browser->Widget());
+    target.navigate = [browser](const QString& url) { browser->Navigate(url); };
+    target.busy = [browser] { return browser->Busy(); };
+    target.captionShows = [&main](const QString& title) { return main.Caption().endsWith(QStringLiteral("[%1]").arg(title)); };
+    target.showStatus = [browser](const QString& text) { emit browser->StatusTextChange(text); };
+    QObject::connect(browser, &platform::BrowserHost::DocumentComplete, [&target] { ++target.documents; });
+    QObject::connect(browser, &platform::BrowserHost::TitleChange, [&target] { ++target.titles; });
+    QObject::connect(browser, &platform::BrowserHost::StatusTextChange, [&target](const QString& text) { target.statusChanged(text); });
+}
+
+// The bare window: the engine's view above a status bar, nothing else.
+void driveBare(Target& target, QWidget& window)
+{
+    auto* layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* view = new QWebEngineView(&window);
+    auto* status = new QStatusBar(&window);
+    layout->addWidget(view, 1);
+    layout->addWidget(status);
+    window.resize(kClientWidth, kClientHeight);
+    window.show();
+    target.view = view;
+    target.navigate = [view](const QString& url) { view->load(QUrl(url)); };
+    target.busy = [view] { return view->page()->isLoading(); };
+    target.captionShows = [&window](const QString& title) { return window.windowTitle() == title; };
+    target.showStatus = [status, &target](const QString& text) {
+        status->showMessage(text);
+        target.statusChanged(text);
+    };
+    QObject::connect(view, &QWebEngineView::titleChanged, &window, [&window, &target](const QString& title) {
+        window.setWindowTitle(title);
+        ++target.titles;
+    });
+    QObject::connect(view, &QWebEngineView::loadFinished, [&target] { ++target.documents; });
+    QObject::connect(view->page(), &QWebEnginePage::linkHovered, status, [status, &target](const QString& url) {
+        status->showMessage(url);
+        target.statusChanged(url);
+    });
 }
 
 // How many of `total` events fall to step `index` of `steps`, spread evenly.
@@ -69,33 +147,25 @@ int main(int argc, char** argv)
     platform::ChooseGraphicsPath();
     platform::Application app(argc, argv);
     platform::SetAppTitle(QStringLiteral("Skerwind32"));
-    if (argc < 5)
+    if (argc < 6)
         return 2;
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
-    const long long navigations = QByteArray(argv[2]).toLongLong();
-    const long long titleChanges = QByteArray(argv[3]).toLongLong();
-    const long long statusChanges = QByteArray(argv[4]).toLongLong();
+    const bool bare = QByteArray(argv[1]) == "bare";
+    const QDir folder(QString::fromLocal8Bit(argv[2]));
+    const long long navigations = QByteArray(argv[3]).toLongLong();
+    const long long titleChanges = QByteArray(argv[4]).toLongLong();
+    const long long statusChanges = QByteArray(argv[5]).toLongLong();
     const QString pages[] = {QUrl::fromLocalFile(folder.filePath(QStringLiteral("soak_a.html"))).toString(),
                              QUrl::fromLocalFile(folder.filePath(QStringLiteral("soak_b.html"))).toString()};
 
-    frmMain& main = platform::Forms<frmMain>();
-    main.Show();
-    platform::BrowserHost* browser = main.WebBrowser1;
-    auto* view = qobject_cast<QWebEngineView*>(browser->Widget());
+    Target target;
+    QWidget bareWindow;
+    if (bare)
+        driveBare(target, bareWindow);
+    else
+        driveProgram(target);
+    QWebEngineView* view = target.view;
     if (!view)
         return 3;
-
-    long long documents = 0, titles = 0, hoverStatuses = 0, directStatuses = 0, failures = 0;
-    // The link under the pointer as the status shows it: a link's address
-    // (the soak pages' links all carry a fragment) or empty. Load texts are
-    // not hover texts.
-    QString hovered;
-    QObject::connect(browser, &platform::BrowserHost::DocumentComplete, [&] { ++documents; });
-    QObject::connect(browser, &platform::BrowserHost::TitleChange, [&] { ++titles; });
-    QObject::connect(browser, &platform::BrowserHost::StatusTextChange, [&](const QString& text) {
-        if (text.isEmpty() || text.contains(QLatin1Char('#')))
-            hovered = text;
-    });
     auto moveTo = [view](QPoint point) {
         QWidget* input = view->focusProxy() ? view->focusProxy() : view;
         QMouseEvent move(QEvent::MouseMove, point, input->mapToGlobal(point), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -106,35 +176,35 @@ int main(int argc, char** argv)
 
     QElapsedTimer clock;
     clock.start();
-    long long titleNumber = 0;
+    long long titleNumber = 0, hoverStatuses = 0, directStatuses = 0, failures = 0;
     for (long long nav = 0; nav < navigations; ++nav) {
-        const long long before = documents;
-        browser->Navigate(pages[nav % 2]);
-        if (!waitUntil([&] { return documents > before && !browser->Busy(); }, kLoadTimeout))
+        const long long before = target.documents;
+        target.navigate(pages[nav % 2]);
+        if (!waitUntil([&] { return target.documents > before && !target.busy(); }, kLoadTimeout))
             ++failures;
         // The new page starts with the pointer off its links.
         moveTo(kRestPoint);
-        waitUntil([&] { return hovered.isEmpty(); }, kRestTimeout);
-        hovered.clear();
+        waitUntil([&] { return target.hovered.isEmpty(); }, kRestTimeout);
+        target.hovered.clear();
         int hoverIndex = 0;
 
         for (long long k = share(titleChanges, navigations, nav); k > 0; --k) {
-            const long long seen = titles;
+            const long long seen = target.titles;
             const QString title = QStringLiteral("Soak %1").arg(++titleNumber);
             view->page()->runJavaScript(QStringLiteral("document.title = '%1'").arg(title));
-            if (!waitUntil([&] { return titles > seen; }, kTitleTimeout) || !main.Caption().endsWith(QStringLiteral("[%1]").arg(title)))
+            if (!waitUntil([&] { return target.titles > seen; }, kTitleTimeout) || !target.captionShows(title))
                 ++failures;
         }
 
         for (long long k = share(statusChanges, navigations, nav); k > 0; --k) {
-            const QString target = QString::fromLatin1(kHoverTargets[hoverIndex]);
+            const QString wanted = QString::fromLatin1(kHoverTargets[hoverIndex]);
             moveTo(kHoverPoints[hoverIndex]);
             hoverIndex = (hoverIndex + 1) % kHoverSteps;
-            auto reached = [&] { return target.isEmpty() ? hovered.isEmpty() : hovered.endsWith(target); };
+            auto reached = [&] { return wanted.isEmpty() ? target.hovered.isEmpty() : target.hovered.endsWith(wanted); };
             if (waitUntil(reached, kHoverTimeout)) {
                 ++hoverStatuses;
             } else {
-                emit browser->StatusTextChange(target.isEmpty() ? QString() : pages[(nav + 1) % 2] + target);
+                target.showStatus(wanted.isEmpty() ? QString() : pages[(nav + 1) % 2] + wanted);
                 ++directStatuses;
             }
         }
@@ -142,8 +212,9 @@ int main(int argc, char** argv)
     }
 
     qCInfo(platform::lcBench).noquote()
-        << "soak done" << "navigations" << navigations << "scripted-titles" << titleNumber << "title-events" << titles << "hover-statuses" << hoverStatuses
-        << "direct-statuses" << directStatuses << "failures" << failures << "seconds" << clock.elapsed() / 1000.0;
-    main.Unload();
+        << "soak done" << (bare ? "bare" : "program") << "navigations" << navigations << "scripted-titles" << titleNumber
+        << "title-events" << target.titles << "hover-statuses" << hoverStatuses << "direct-statuses" << directStatuses
+        << "failures" << failures << "seconds" << clock.elapsed() / 1000.0;
+    platform::FormRegistry::UnloadIfLoaded<frmMain>();
     return failures == 0 ? 0 : 1;
 }
