@@ -18,7 +18,7 @@
 // - status changes: the pointer is moved over the page's links and off them
 //   (mouse-move events to the engine's view); the engine reports the hovered
 //   link and frmMain's StatusTextChange handler shows it. A move the engine
-//   does not answer within a second is replaced by the host's signal sent
+//   does not answer within half a second is replaced by the host's signal sent
 //   directly, and counted apart.
 #include "platform/Application.h"
 #include "platform/BenchLog.h"
