@@ -1,6 +1,7 @@
 #include "platform/Forms.h"
 
 #include "platform/AppError.h"
+#include "platform/BenchLog.h"
 #include "platform/Runtime.h"
 #include "platform/Surface.h"
 
@@ -153,6 +154,7 @@ void Form::SetCaption(const QString& caption)
     // Qt reads "[*]" in a window title as the place of the modified mark and
     // drops it; doubled, it shows once.
     setWindowTitle(QString(caption).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+    qCInfo(lcBench).noquote() << "caption" << name_ << caption;
 }
 
 void Form::SetDesignFrame(float widthTwips, float heightTwips)

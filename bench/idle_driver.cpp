@@ -1,0 +1,31 @@
+// The program as tools/bench measures it at rest: it starts like the program
+// (same graphics path, application object, main window on the address given),
+// then opens every other window a user can have open at the same time, and
+// says "ready" on the bench's log. tools/bench waits for that and for the
+// page's title in the caption, lets the processes settle, and reads the
+// CPU time of the whole process tree over 10 s from outside.
+//   idle_driver <address>
+#include "platform/Application.h"
+#include "platform/BenchLog.h"
+#include "platform/GraphicsPath.h"
+#include "platform/MessageBox.h"
+#include "shell/frmMain.h"
+
+int main(int argc, char** argv)
+{
+    platform::ChooseGraphicsPath();
+    platform::Application app(argc, argv);
+    platform::SetAppTitle(QStringLiteral("Skerwind32"));
+    frmMain& main = platform::Forms<frmMain>();
+    main.Show();
+
+    // ---- The windows open during the idle measurement. ----
+    // Add each window here, modeless, as it becomes part of the program:
+    //   platform::Forms<frmToolBar>().Show(platform::vbModeless, &main);
+    //   platform::Forms<frmOptions>().Show(platform::vbModeless, &main);
+    //   platform::Forms<frmAbout>().Show(platform::vbModeless, &main);
+    // ---- end of the list ----
+
+    qCInfo(platform::lcBench) << "ready";
+    return app.exec();
+}
