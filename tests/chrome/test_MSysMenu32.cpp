@@ -122,6 +122,18 @@ private slots:
         menu->hide();
     }
 
+    void altSpaceOpensTheMenu()
+    {
+        frmMain& form = shownMain();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QMenu* menu = platform::GetSystemMenu(&form, false)->Menu();
+
+        QTest::keyClick(&form, Qt::Key_Space, Qt::AltModifier);
+
+        QTRY_VERIFY(menu->isVisible());
+        menu->hide();
+    }
+
     // The command returns only once OK has hidden the box, and the box is
     // modal and owned by the main window meanwhile.
     void aboutCommandIsModal()
