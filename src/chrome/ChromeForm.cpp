@@ -59,3 +59,32 @@ void ChromeForm::DrawTitleBar(platform::OLE_COLOR bandColor)
 
     FrameMe();
 }
+
+void ChromeForm::CaptionMouseDown(int16_t Button, float X, float Y)
+{
+    if (Button != platform::vbLeftButton)
+        return;
+    blnDragging = true;
+    sngDragX = X;
+    lngDragY = platform::CLng(Y);
+}
+
+void ChromeForm::CaptionMouseMove(int16_t Button, float X, float Y)
+{
+    (void)Button;
+    if (!blnDragging)
+        return;
+    // Computed before anything changes, so a position that cannot be applied
+    // leaves the window and the drag as they were.
+    const double newLeft = double(Left()) + X - sngDragX;
+    const double newTop = double(Top()) + Y - lngDragY;
+    Move(float(newLeft), float(newTop));
+}
+
+void ChromeForm::CaptionMouseUp(int16_t Button, float X, float Y)
+{
+    (void)Button;
+    (void)X;
+    (void)Y;
+    blnDragging = false;
+}

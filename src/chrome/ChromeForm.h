@@ -2,8 +2,11 @@
 // The window chrome of the borderless forms (the floating toolbar and the
 // options dialog): a rounded window shape with a two-tone grey outline, and
 // a title band behind the caption label in the active or inactive caption
-// colour. The forms derive from ChromeForm and name their caption label.
+// colour, and the dragging of the window by that label. The forms derive
+// from ChromeForm and name their caption label.
 #include "platform/Forms.h"
+
+#include <cstdint>
 
 class ChromeForm : public platform::Form {
 public:
@@ -20,6 +23,22 @@ protected:
 
     // The label whose size the title band takes; call it once the label exists.
     void SetCaptionLabel(QWidget* lblCaption) { lblCaption_ = lblCaption; }
+
+    // The caption drag, for the caption label's mouse handlers to call with
+    // the label's mouse coordinates (twips). A left-button press starts it
+    // (other buttons are ignored); each move while dragging moves the window
+    // by the pointer's displacement since the press, so the pressed point
+    // stays under the pointer; a release of any button ends it. No snapping,
+    // no clamping to the screen, no threshold. None of them traps errors.
+    void CaptionMouseDown(int16_t Button, float X, float Y);
+    void CaptionMouseMove(int16_t Button, float X, float Y);
+    void CaptionMouseUp(int16_t Button, float X, float Y);
+
+    // A caption drag is in progress; the form clears it when it loads.
+    bool blnDragging = false;
+    // Where the drag started, in the label's coordinates; Y in whole twips.
+    float sngDragX = 0;
+    int32_t lngDragY = 0;
 
 private:
     void DrawTitleBar(platform::OLE_COLOR bandColor);

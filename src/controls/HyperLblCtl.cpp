@@ -45,6 +45,7 @@ void HyperLblCtl::CreateConstituents()
     Timer1 = new platform::Timer(this, [this] { Timer1_Timer(); });
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->SetInterval(kMonitorInterval);
+    Timer1->SetPollsPointer(true);
     Timer1->SetEnabled(false);
 
     lblLabel = new platform::Label(this, QStringLiteral("lblLabel"));

@@ -56,6 +56,7 @@ void SoftButton::CreateConstituents()
     tmrMouseMonitor = new platform::Timer(this, [this] { tmrMouseMonitor_Timer(); });
     tmrMouseMonitor->setObjectName(QStringLiteral("tmrMouseMonitor"));
     tmrMouseMonitor->SetInterval(kMonitorInterval);
+    tmrMouseMonitor->SetPollsPointer(true);
     tmrMouseMonitor->SetEnabled(false);
 
     Cover = new platform::Label(this, QStringLiteral("Cover"));
@@ -94,6 +95,7 @@ bool SoftButton::Enabled() const
 void SoftButton::SetEnabled(bool bNewValue)
 {
     bEnabled = bNewValue;
+    tmrMouseMonitor->Recheck();  // the hover poll looks at bEnabled
     lblCaption->SetForeColor(bEnabled ? platform::COLOR_BTNTEXT : platform::COLOR_BTNSHADOW);
     platform::DoEvents();
 }

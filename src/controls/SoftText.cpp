@@ -59,6 +59,7 @@ void SoftText::CreateConstituents()
     tmrMouseMonitor = new platform::Timer(this, [this] { tmrMouseMonitor_Timer(); });
     tmrMouseMonitor->setObjectName(QStringLiteral("tmrMouseMonitor"));
     tmrMouseMonitor->SetInterval(kMonitorInterval);
+    tmrMouseMonitor->SetPollsPointer(true);
     tmrMouseMonitor->SetEnabled(false);
 
     txtText = new platform::TextBox(this, QStringLiteral("txtText"));
@@ -136,6 +137,7 @@ bool SoftText::Enabled() const
 void SoftText::SetEnabled(bool bNewValue)
 {
     bEnabled = bNewValue;
+    tmrMouseMonitor->Recheck();  // the hover poll looks at bEnabled
     txtText->SetEnabled(bNewValue);
     PropertyChanged(kKeyEnabled);
 }

@@ -1,5 +1,6 @@
 #include "dialogs/MWin32.h"
 
+#include "platform/AddressCompleter.h"
 #include "platform/VersionInfo.h"
 
 namespace MWin32 {
@@ -30,6 +31,12 @@ QString GetShlwapiVersion()
 int32_t GetShlwapiMajorVersion()
 {
     return int32_t(platform::EngineVersion().Major);
+}
+
+void EnableAutoComplete(QWidget* hWnd)
+{
+    if (GetShlwapiMajorVersion() > 4)
+        platform::SHAutoComplete(hWnd, platform::SHACF_DEFAULT);
 }
 
 }  // namespace MWin32

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 
+class QWidget;
 
 namespace MWin32 {
 
@@ -14,5 +15,9 @@ QString GetExeBuildDate();
 QString GetShlwapiVersion();
 // The engine's major version alone.
 int32_t GetShlwapiMajorVersion();
+
+// Gives a text box address and file-path completion where the platform
+// offers it (version 5 or later); otherwise leaves it as it is.
+void EnableAutoComplete(QWidget* hWnd);
 
 }  // namespace MWin32

@@ -8,9 +8,21 @@
 #include <QFont>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QSet>
 #include <QWindow>
 
 namespace platform {
+
+namespace {
+// Key presses in delivery whose form has seen them. A key that the focused
+// widget leaves goes on to its parents, up to the form; the form must not
+// see it a second time there, even when its handler moved the focus.
+QSet<const QEvent*>& previewedKeys()
+{
+    static QSet<const QEvent*> events;
+    return events;
+}
+}  // namespace
 
 // Delivers the forms runtime's application-wide events: key preview and the
 // Activate/Deactivate pair, which moves only between the program's own forms
@@ -26,7 +38,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType() || previewedKeys().contains(event))
             return false;
         // A key goes first to the focused widget (or the window when nothing
         // has the focus); the form sees it there, once, before that widget.
@@ -38,6 +50,7 @@ protected:
         if (!form || !form->keyPreview_ || !form->loaded_)
             return false;
         auto* key = static_cast<QKeyEvent*>(event);
+        previewedKeys().insert(event);
         form->Form_KeyDown(VbKeyCode(key->key()), VbShiftState(key->modifiers()));
         return false;
     }
@@ -83,9 +96,16 @@ Application::~Application() = default;
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {
+    // The delivery of a key press ends here, wherever it went on the way.
+    const bool keyPress = event->type() == QEvent::KeyPress;
     try {
-        return QApplication::notify(receiver, event);
+        const bool handled = QApplication::notify(receiver, event);
+        if (keyPress)
+            previewedKeys().remove(event);
+        return handled;
     } catch (...) {
+        if (keyPress)
+            previewedKeys().remove(event);
         ReportUntrappedError();
         return false;
     }

@@ -1,6 +1,7 @@
 #include "platform/BrowserHost.h"
 
 #include "platform/Runtime.h"
+#include "platform/VisitedAddresses.h"
 #include "platform/WebEngineBrowser.h"
 
 #include <QWidget>
@@ -17,7 +18,12 @@ BrowserFactory& factory()
 }
 }  // namespace
 
-BrowserHost::BrowserHost(QObject* parent) : QObject(parent) {}
+BrowserHost::BrowserHost(QObject* parent) : QObject(parent)
+{
+    // Every completed address is offered again by the address box.
+    connect(this, &BrowserHost::DocumentComplete, this,
+            [](QObject*, const QVariant& URL) { VisitedAddresses::Add(URL.toString()); });
+}
 
 BrowserHost::~BrowserHost() = default;
 

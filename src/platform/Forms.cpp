@@ -102,6 +102,8 @@ float Form::ScaleHeight() const { return float(TwipsY(height())); }
 void Form::SetLeft(float twips) { placeFrame(QPoint(PixelsX(twips), frameGeometry().y())); }
 void Form::SetTop(float twips) { placeFrame(QPoint(frameGeometry().x(), PixelsY(twips))); }
 
+void Form::Move(float left, float top) { placeFrame(QPoint(PixelsX(left), PixelsY(top))); }
+
 void Form::placeFrame(QPoint framePosition)
 {
     move(framePosition);

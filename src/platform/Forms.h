@@ -62,6 +62,8 @@ public:
     void SetTop(float twips);
     void SetWidth(float twips);
     void SetHeight(float twips);
+    // Moves the form's corner to (left, top) twips in one step; the size stays.
+    void Move(float left, float top);
     // Client area in twips.
     float ScaleWidth() const;
     float ScaleHeight() const;

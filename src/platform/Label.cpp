@@ -72,6 +72,14 @@ void Label::SetFontUnderline(bool on)
     fitText();
 }
 
+void Label::SetFontBold(bool on)
+{
+    QFont f = font();
+    f.setBold(on);
+    setFont(f);
+    fitText();
+}
+
 void Label::fitText()
 {
     if (autoSize_)

@@ -28,6 +28,8 @@ public:
     void SetFont(const QString& name, double pointSize, bool bold = false, bool italic = false);
     bool FontUnderline() const { return font().underline(); }
     void SetFontUnderline(bool on);
+    bool FontBold() const { return font().bold(); }
+    void SetFontBold(bool on);
 
     float Left() const;
     float Top() const;

@@ -1,5 +1,7 @@
 #include "platform/Pointer.h"
 
+#include "platform/Timer.h"
+
 #include "platform/PointerTracker.h"
 
 #include <QApplication>
@@ -75,6 +77,7 @@ PointerSource* SetPointerSource(PointerSource* source)
 {
     PointerSource* previous = replacement();
     replacement() = source;
+    Timer::PointerStateChanged();
     return previous;
 }
 

@@ -5,6 +5,8 @@
 #include <QEnterEvent>
 #include <QMouseEvent>
 
+#include "platform/Timer.h"
+
 namespace platform {
 
 PointerTracker& PointerTracker::Instance()
@@ -26,17 +28,25 @@ PointerTracker::PointerTracker()
 
 void PointerTracker::pointerAt(QWidget* receiver, const QPoint& global)
 {
-    if (global != pos_)
+    if (global != pos_) {
         pos_ = global;
+        Timer::PointerStateChanged();
+    }
     QWidget* top = receiver->window();
     if (top != topLevel_.data()) {
         topLevel_ = top;
-        ++generation_;
+        changed();
     }
     if (!inside_) {
         inside_ = true;
-        ++generation_;
+        changed();
     }
+}
+
+void PointerTracker::changed()
+{
+    ++generation_;
+    Timer::PointerStateChanged();
 }
 
 bool PointerTracker::eventFilter(QObject* watched, QEvent* event)
@@ -57,7 +67,7 @@ bool PointerTracker::eventFilter(QObject* watched, QEvent* event)
         // Leaving our top-level window (and entering none of ours yet).
         if (watched == topLevel_.data()) {
             inside_ = false;
-            ++generation_;
+            changed();
         }
         break;
     case QEvent::Move:
@@ -68,7 +78,7 @@ bool PointerTracker::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ParentChange:
     case QEvent::WindowStateChange:
     case QEvent::ChildRemoved:
-        ++generation_;
+        changed();
         break;
     default:
         break;

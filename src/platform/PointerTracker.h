@@ -26,7 +26,7 @@ public:
     QWidget* WindowAt(const QPoint& global) override;
 
     // Drops the remembered look-up, for changes no event reports.
-    void GeometryChanged() { ++generation_; }
+    void GeometryChanged() { changed(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -34,6 +34,8 @@ protected:
 private:
     PointerTracker();
     void pointerAt(QWidget* receiver, const QPoint& global);
+    // The windows changed: forget the look-up and wake the pointer polls.
+    void changed();
 
     QPoint pos_;
     QPointer<QWidget> topLevel_;  // our top-level window under the pointer

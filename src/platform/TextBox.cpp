@@ -55,6 +55,12 @@ void TextBox::SetAlignment(int16_t alignment)
     setAlignment(horizontal | Qt::AlignVCenter);
 }
 
+void TextBox::SetText(const QString& value)
+{
+    setText(value);
+    setCursorPosition(0);
+}
+
 int32_t TextBox::SelStart() const
 {
     return hasSelectedText() ? selectionStart() : cursorPosition();

@@ -16,7 +16,9 @@ public:
     TextBox(QWidget* parent, const QString& name);
 
     QString Text() const { return text(); }
-    void SetText(const QString& value) { setText(value); }
+    // Like the system's text box, a text set from the program shows from its
+    // start, with the caret before the first character.
+    void SetText(const QString& value);
     bool Locked() const { return isReadOnly(); }
     void SetLocked(bool on) { setReadOnly(on); }
     // 0 left, 1 right, 2 centred.

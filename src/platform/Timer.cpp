@@ -12,6 +12,12 @@
 
 namespace platform {
 
+namespace {
+// Counts the changes of what pointer-polling timers look at; starts above
+// the serial a new timer has seen, so that each ticks at least once.
+quint64 pointerSerial = 1;
+}  // namespace
+
 // All enabled timers of one interval, ticked in the order they were enabled.
 class TimerGroup {
 public:
@@ -24,7 +30,13 @@ public:
     void add(Timer* t)
     {
         members_.push_back(t);
-        if (!timer_.isActive())
+        wake();
+    }
+
+    // Starts the shared timer if it sleeps and has members.
+    void wake()
+    {
+        if (!members_.empty() && !timer_.isActive())
             timer_.start();
     }
 
@@ -48,13 +60,23 @@ private:
         dispatching_ = true;
         // By index: a handler may enable further timers of this interval.
         for (size_t i = 0; i < members_.size(); ++i) {
-            if (Timer* t = members_[i])
+            Timer* t = members_[i];
+            if (t && !(t->pollsPointer_ && t->seenSerial_ == pointerSerial))
                 t->tick();
         }
         dispatching_ = false;
         std::erase(members_, nullptr);
-        if (members_.empty())
+        if (members_.empty() || allUpToDate())
             timer_.stop();
+    }
+
+    // Every member polls the pointer and has seen its present state.
+    bool allUpToDate() const
+    {
+        for (const Timer* t : members_)
+            if (!t->pollsPointer_ || t->seenSerial_ != pointerSerial || t->running_)
+                return false;
+        return true;
     }
 
     QTimer timer_;
@@ -104,6 +126,7 @@ void Timer::attach()
 {
     if (attached_ || !enabled_ || interval_ <= 0)
         return;
+    seenSerial_ = 0;  // a timer enabled again looks afresh
     groupFor(interval_).add(this);
     attached_ = true;
 }
@@ -116,10 +139,25 @@ void Timer::detach()
     attached_ = false;
 }
 
+void Timer::PointerStateChanged()
+{
+    ++pointerSerial;
+    for (auto& [interval, group] : groups())
+        group->wake();
+}
+
+void Timer::Recheck()
+{
+    seenSerial_ = 0;
+    if (attached_)
+        groupFor(interval_).wake();
+}
+
 void Timer::tick()
 {
     if (running_ || !enabled_)
         return;
+    seenSerial_ = pointerSerial;
     // The handler may let events run that destroy this timer.
     QPointer<Timer> self(this);
     running_ = true;

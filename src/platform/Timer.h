@@ -4,6 +4,13 @@
 // controls polling every 10 ms wake the program 100 times a second, not 1000.
 // A tick whose handler is still running (it let events run with DoEvents) is
 // not started again inside itself.
+//
+// Timers that poll the pointer (SetPollsPointer) look only at the pointer, at
+// the windows under it and at their own control's state. While none of that
+// has changed since such a timer's last tick, its next tick would find what
+// the last one found, so it is left out; when every timer of an interval is
+// left out, the shared QTimer stops and the program sleeps instead of waking
+// a hundred times a second. PointerStateChanged() wakes them.
 #include <QObject>
 #include <functional>
 
@@ -22,6 +29,17 @@ public:
     // not while disabled. For tests and measurements.
     void Fire() { tick(); }
 
+    // The timer polls the pointer: its ticks can be left out while nothing
+    // it looks at has changed.
+    void SetPollsPointer(bool on) { pollsPointer_ = on; }
+    // Something a pointer-polling timer looks at changed: the pointer moved,
+    // a window was shown, hidden, moved or resized, a control was enabled or
+    // disabled. Each such timer ticks again at its next interval.
+    static void PointerStateChanged();
+    // Something this timer's ticks look at changed (its control's state):
+    // it ticks again at its next interval.
+    void Recheck();
+
 private:
     friend class TimerGroup;
     void tick();
@@ -33,6 +51,9 @@ private:
     bool enabled_ = false;
     bool running_ = false;
     bool attached_ = false;
+    bool pollsPointer_ = false;
+    // The pointer state's serial number that this timer's last tick saw.
+    quint64 seenSerial_ = 0;
 };
 
 }  // namespace platform

@@ -1,5 +1,8 @@
 #include "platform/WebEngineBrowser.h"
 
+#include "platform/BrowserPage.h"
+#include "platform/Downloads.h"
+
 #include <QDir>
 #include <QPointer>
 #include <QWebEngineLoadingInfo>
@@ -39,7 +42,15 @@ QString errorPage(const QString& address, const QString& reason)
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_(new QWebEngineView(parent))
 {
-    QWebEnginePage* page = view_->page();
+    // The page lives on the persistent profile, opens new-window requests in
+    // this view and stands in an error page for a lost render process.
+    auto* page = new BrowserPage(view_);
+    view_->setPage(page);
+    connect(page, &BrowserPage::renderProcessLost, this, &WebEngineBrowser::StatusTextChange);
+    // Downloads report their progress and outcome as status texts.
+    auto* downloads = new Downloads(page->profile(), this);
+    connect(downloads, &Downloads::statusText, this, &WebEngineBrowser::StatusTextChange);
+
     connect(page, &QWebEnginePage::linkHovered, this, &WebEngineBrowser::StatusTextChange);
     connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::loadingChanged);
     connect(page, &QWebEnginePage::loadProgress, this, &WebEngineBrowser::loadProgress);

@@ -10,6 +10,7 @@
 #include "settings/MReg.h"
 #include "settings/mdlGlobals.h"
 #include "shell/MArgs.h"
+#include "toolbar/frmToolBar.h"
 
 namespace {
 constexpr float kDesignFrameWidth = 120;   // left and right borders, 60 each
@@ -59,7 +60,12 @@ void frmMain::Form_Load()
         MSysMenu32::SysMenuHook(hWnd(), QStringLiteral("About Skerrywind..."));
         // 4. The stored placement of this window.
         MReg::RegLoadFormPos(*this);
-        // 5. The toolbar: hidden for "-notoolbar", else shown as the preference says.
+        // 5. The toolbar: loaded but hidden for "-notoolbar" (the preference
+        //    stays as it is), else shown as the preference says.
+        if (MArgs::HasNoToolbarArg())
+            platform::Forms<frmToolBar>().Hide();
+        else if (mdlGlobals::bShowToolbar)
+            platform::Forms<frmToolBar>().Show(platform::vbModeless, this);
         // 6. Let pending window events run.
         platform::DoEvents();
         // 7. The first navigation: the URL argument, else the home page preference,
@@ -103,11 +109,29 @@ void frmMain::Form_Unload(int16_t& Cancel)
         MSysMenu32::SysMenuUnhook(hWnd());
         // 3. The placement of this window, with its size.
         MReg::RegSaveFormPos(*this, true);
-        // 4. The toolbar, if loaded.
+        // 4. The toolbar, if loaded; it stores its position as it goes.
+        platform::FormRegistry::UnloadIfLoaded<frmToolBar>();
         // 5. The other loaded forms: the options dialog and the about box.
         platform::FormRegistry::UnloadIfLoaded<frmAbout>();
     } catch (...) {
         MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Cancel"), platform::Err().Number);
+        // The program ends with this window even when a step failed: a
+        // toolbar that was loaded but never shown has no owner to go with.
+        platform::FormRegistry::UnloadIfLoaded<frmToolBar>();
+    }
+}
+
+void frmMain::Form_KeyDown(int16_t KeyCode, int16_t Shift)
+{
+    (void)Shift;
+    if (KeyCode != platform::vbKeyF4)
+        return;
+    if (platform::Forms<frmToolBar>().Visible()) {
+        platform::Forms<frmToolBar>().Hide();
+        mdlGlobals::bShowToolbar = false;
+    } else {
+        platform::Forms<frmToolBar>().Show(platform::vbModeless, this);
+        mdlGlobals::bShowToolbar = true;
     }
 }
 
@@ -143,9 +167,14 @@ void frmMain::WebBrowser1_TitleChange(const QString& Text)
 void frmMain::WebBrowser1_DocumentComplete(QObject* pDisp, const QVariant& URL)
 {
     (void)pDisp;
-    (void)URL;
     try {
-        // The toolbar's address box follows the completed document.
+        // The toolbar's address box follows the completed document, frames
+        // included: the last to complete wins. A toolbar not loaded yet is
+        // loaded, and stays hidden.
+        if (!URL.canConvert<QString>())
+            platform::Raise(platform::errTypeMismatch);
+        const QString strURL = URL.toString();
+        platform::Forms<frmToolBar>().txtURL->SetText(strURL);
     } catch (...) {
         // Failures here are not reported.
     }

@@ -210,6 +210,37 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(ticks, stopped);
     }
+
+    // A pointer poll whose inputs did not change is not ticked; a change of
+    // the pointer state or of its own control's state ticks it again.
+    void pointerPollsSleepWhileNothingChanges()
+    {
+        int polls = 0;
+        platform::Timer poll(nullptr, [&] { ++polls; });
+        poll.SetInterval(3);
+        poll.SetPollsPointer(true);
+        poll.SetEnabled(true);
+        QTRY_COMPARE(polls, 1);
+        QTest::qWait(40);
+        QCOMPARE(polls, 1);
+        platform::Timer::PointerStateChanged();
+        QTRY_COMPARE(polls, 2);
+        poll.Recheck();
+        QTRY_COMPARE(polls, 3);
+
+        // An ordinary timer of the same interval keeps ticking beside it.
+        int plain = 0;
+        platform::Timer other(nullptr, [&] { ++plain; });
+        other.SetInterval(3);
+        other.SetEnabled(true);
+        QTRY_VERIFY(plain >= 5);
+        QCOMPARE(polls, 3);
+
+        // Enabled again, it looks afresh.
+        poll.SetEnabled(false);
+        poll.SetEnabled(true);
+        QTRY_COMPARE(polls, 4);
+    }
 };
 
 SKERRYWIND_TEST_MAIN(TestForms)

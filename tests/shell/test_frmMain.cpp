@@ -9,6 +9,7 @@
 #include "settings/mdlGlobals.h"
 #include "shell/MArgs.h"
 #include "shell/frmMain.h"
+#include "toolbar/frmToolBar.h"
 
 #include <QFile>
 #include <QLabel>
@@ -200,8 +201,18 @@ private slots:
         QCOMPARE(lastFormActions, 1);
     }
 
+    // The toolbar goes too, also one that was only loaded hidden and so has
+    // no owner to go with; it reports its own failure to store its position.
+    void unloadFailureClosesAnyway_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("toolbar shown") << QStringList{};
+        QTest::newRow("toolbar hidden") << QStringList{QStringLiteral("-notoolbar")};
+    }
     void unloadFailureClosesAnyway()
     {
+        QFETCH(QStringList, arguments);
+        platform::SetCommandLineArguments(arguments);
         frmMain& form = platform::Forms<frmMain>();
         form.Show();
         // A file where the settings folder should be: nothing can be stored.
@@ -211,10 +222,12 @@ private slots:
 
         form.close();
 
-        QCOMPARE(skwtest::Boxes().size(), size_t(1));
+        QCOMPARE(skwtest::Boxes().size(), size_t(2));
         QCOMPARE(skwtest::Boxes()[0].Title, QStringLiteral("Error! (75)"));
         QVERIFY(skwtest::Boxes()[0].Prompt.endsWith(u"Occured in: frmMain::Form_Cancel"));
+        QVERIFY(skwtest::Boxes()[1].Prompt.endsWith(u"Occured in: MReg::RegSaveFormPos"));
         QVERIFY(!platform::FormRegistry::IsLoaded<frmMain>());
+        QVERIFY(!platform::FormRegistry::IsLoaded<frmToolBar>());
         QCOMPARE(lastFormActions, 1);
     }
 

@@ -23,12 +23,12 @@ void FakePointer::MoveOnto(QWidget* widget, QPoint local)
 {
     if (local == QPoint(-1, -1))
         local = widget->rect().center();
-    pos_ = widget->mapToGlobal(local);
+    MoveTo(widget->mapToGlobal(local));
 }
 
 void FakePointer::MoveAway()
 {
-    pos_ = QPoint(-30000, -30000);
+    MoveTo(QPoint(-30000, -30000));
 }
 
 QPoint FakePointer::CursorPos()
@@ -57,6 +57,17 @@ void SendMouse(QWidget* target, QEvent::Type type, Qt::MouseButton button, Qt::M
     const QPointF pos(local);
     QMouseEvent event(type, pos, target->mapToGlobal(pos), button, held, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
+}
+
+}  // namespace skwtest
+
+namespace skwtest {
+
+void FakePointer::MoveTo(const QPoint& global)
+{
+    pos_ = global;
+    // The pointer polls sleep while nothing changes; a move is a change.
+    platform::Timer::PointerStateChanged();
 }
 
 }  // namespace skwtest

@@ -18,7 +18,7 @@ public:
     FakePointer();
     ~FakePointer() override;
 
-    void MoveTo(const QPoint& global) { pos_ = global; }
+    void MoveTo(const QPoint& global);
     // To a point of `widget` (its centre by default).
     void MoveOnto(QWidget* widget, QPoint local = QPoint(-1, -1));
     // To a point that no window covers.

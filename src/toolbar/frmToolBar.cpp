@@ -1,0 +1,275 @@
+#include "toolbar/frmToolBar.h"
+
+#include "diagnostics/MErrs.h"
+#include "dialogs/MWin32.h"
+#include "platform/AppError.h"
+#include "platform/Resources.h"
+#include "platform/Runtime.h"
+#include "settings/MReg.h"
+#include "settings/mdlGlobals.h"
+#include "shell/frmMain.h"
+
+namespace {
+const QString kObjectName = QStringLiteral("frmToolbar");
+
+constexpr float kClientWidth = 4365;
+constexpr float kClientHeight = 1470;
+
+constexpr float kCaptionLeft = 0;
+constexpr float kCaptionTop = 30;
+constexpr float kCaptionWidth = 4335;
+constexpr float kCaptionHeight = 225;
+constexpr int16_t kCentred = 2;
+
+// The six picture buttons: one row of squares.
+constexpr float kButtonTop = 320;
+constexpr float kButtonSize = 615;
+constexpr float kBackLeft = 120;
+constexpr float kForwardLeft = 720;
+constexpr float kStopLeft = 1440;
+constexpr float kRefreshLeft = 2160;
+constexpr float kHomeLeft = 2880;
+constexpr float kSearchLeft = 3600;
+
+// The address box and the Go button share the row below.
+constexpr float kAddressRowTop = 1080;
+constexpr float kAddressRowHeight = 285;
+constexpr float kURLLeft = 120;
+constexpr float kURLWidth = 3615;
+constexpr float kGoLeft = 3840;
+constexpr float kGoWidth = 375;
+
+constexpr int kIconBack = 101;
+constexpr int kIconForward = 102;
+constexpr int kIconStop = 103;
+constexpr int kIconRefresh = 104;
+constexpr int kIconHome = 105;
+constexpr int kIconSearch = 106;
+
+platform::CommandButton* pictureButton(QWidget* form, const QString& name, float left, const QString& toolTip)
+{
+    auto* button = new platform::CommandButton(form, name);
+    button->Move(left, kButtonTop, kButtonSize, kButtonSize);
+    button->SetToolTipText(toolTip);
+    return button;
+}
+
+platform::BrowserHost& browser()
+{
+    return *platform::Forms<frmMain>().WebBrowser1;
+}
+}  // namespace
+
+frmToolBar::frmToolBar() : ChromeForm(QStringLiteral("frmToolBar"))
+{
+    SetBackColor(platform::COLOR_WINDOW);
+    SetClientSize(kClientWidth, kClientHeight);
+    SetKeyPreview(true);
+
+    lblCaption = new platform::Label(this, QStringLiteral("lblCaption"));
+    lblCaption->Move(kCaptionLeft, kCaptionTop, kCaptionWidth, kCaptionHeight);
+    lblCaption->SetCaption(QStringLiteral("Skerrywind Toolbar"));
+    lblCaption->SetForeColor(platform::COLOR_HIGHLIGHTTEXT);
+    lblCaption->SetAlignment(kCentred);
+    lblCaption->SetFontBold(true);
+    SetCaptionLabel(lblCaption);
+
+    cmdBack = pictureButton(this, QStringLiteral("cmdBack"), kBackLeft, QStringLiteral("Go Back"));
+    cmdForward = pictureButton(this, QStringLiteral("cmdForward"), kForwardLeft, QStringLiteral("Go Forward"));
+    cmdStop = pictureButton(this, QStringLiteral("cmdStop"), kStopLeft, QStringLiteral("Stop"));
+    cmdRefresh = pictureButton(this, QStringLiteral("cmdRefresh"), kRefreshLeft, QStringLiteral("Refresh"));
+    cmdHome = pictureButton(this, QStringLiteral("cmdHome"), kHomeLeft, QStringLiteral("Go Home"));
+    cmdSearch = pictureButton(this, QStringLiteral("cmdSearch"), kSearchLeft, QStringLiteral("Search"));
+
+    txtURL = new SoftText(this, QStringLiteral("txtURL"),
+                          {{QStringLiteral("tTEXT"), QString()},
+                           {QStringLiteral("tLOCKED"), false},
+                           {QStringLiteral("tALIGNMENT"), int16_t(0)},
+                           {QStringLiteral("tMAXLENGTH"), int32_t(0)},
+                           {QStringLiteral("tBACKCOLOR"), platform::COLOR_HIGHLIGHTTEXT},
+                           {QStringLiteral("tENABLED"), true}});
+    txtURL->Move(kURLLeft, kAddressRowTop, kURLWidth, kAddressRowHeight);
+
+    cmdGo = new SoftButton(this, QStringLiteral("cmdGo"),
+                           {{QStringLiteral("CAPTION"), QStringLiteral("Go")},
+                            {QStringLiteral("ENABLED"), true},
+                            {QStringLiteral("BORDER"), int32_t(SoftButton::btFlatDark)},
+                            {QStringLiteral("BACKCOLOR"), platform::COLOR_BTNFACE}});
+    cmdGo->Move(kGoLeft, kAddressRowTop, kGoWidth, kAddressRowHeight);
+
+    // The tab order: the six buttons, the address box, Go.
+    setTabOrder(cmdBack, cmdForward);
+    setTabOrder(cmdForward, cmdStop);
+    setTabOrder(cmdStop, cmdRefresh);
+    setTabOrder(cmdRefresh, cmdHome);
+    setTabOrder(cmdHome, cmdSearch);
+    setTabOrder(cmdSearch, txtURL->TextBox_hWnd());
+    setTabOrder(txtURL->TextBox_hWnd(), cmdGo);
+
+    connect(cmdBack, &platform::CommandButton::Click, this, &frmToolBar::cmdBack_Click);
+    connect(cmdForward, &platform::CommandButton::Click, this, &frmToolBar::cmdForward_Click);
+    connect(cmdStop, &platform::CommandButton::Click, this, &frmToolBar::cmdStop_Click);
+    connect(cmdRefresh, &platform::CommandButton::Click, this, &frmToolBar::cmdRefresh_Click);
+    connect(cmdHome, &platform::CommandButton::Click, this, &frmToolBar::cmdHome_Click);
+    connect(cmdSearch, &platform::CommandButton::Click, this, &frmToolBar::cmdSearch_Click);
+    connect(cmdGo, &SoftButton::Click, this, &frmToolBar::cmdGo_Click);
+    connect(lblCaption, &platform::Label::MouseDown, this, &frmToolBar::lblCaption_MouseDown);
+    connect(lblCaption, &platform::Label::MouseMove, this, &frmToolBar::lblCaption_MouseMove);
+    connect(lblCaption, &platform::Label::MouseUp, this, &frmToolBar::lblCaption_MouseUp);
+}
+
+void frmToolBar::LoadResIcons()
+{
+    cmdBack->SetPicture(platform::LoadResIcon(kIconBack));
+    cmdForward->SetPicture(platform::LoadResIcon(kIconForward));
+    cmdStop->SetPicture(platform::LoadResIcon(kIconStop));
+    cmdRefresh->SetPicture(platform::LoadResIcon(kIconRefresh));
+    cmdHome->SetPicture(platform::LoadResIcon(kIconHome));
+    cmdSearch->SetPicture(platform::LoadResIcon(kIconSearch));
+}
+
+void frmToolBar::Form_Load()
+{
+    try {
+        // 1. The stored position, if any.
+        MReg::RegLoadFormPos(*this);
+        // 2. Completion of addresses and file paths in the address box.
+        MWin32::EnableAutoComplete(txtURL->TextBox_hWnd());
+        // 3. No caption drag yet.
+        blnDragging = false;
+        // 4. The title band in the active colour, and the frame.
+        DrawActiveTitleBar();
+        // 5. The frame.
+        FrameMe();
+        // 6. The button pictures.
+        LoadResIcons();
+        // 7. One pass of pending window events.
+        platform::DoEvents();
+    } catch (...) {
+        MErrs::ReportError(kObjectName, QStringLiteral("Form_Load"), platform::Err().Number);
+    }
+}
+
+void frmToolBar::Form_Unload(int16_t& Cancel)
+{
+    (void)Cancel;
+    // The position only: the toolbar keeps its design size.
+    MReg::RegSaveFormPos(*this, false);
+}
+
+void frmToolBar::Form_KeyDown(int16_t KeyCode, int16_t Shift)
+{
+    (void)Shift;
+    if (KeyCode != platform::vbKeyF4)
+        return;
+    // The show-toolbar preference stays as it is.
+    if (Visible())
+        Hide();
+    else
+        Show(platform::vbModeless, &platform::Forms<frmMain>());
+}
+
+void frmToolBar::Form_Activate()
+{
+    DrawActiveTitleBar();
+}
+
+void frmToolBar::Form_Deactivate()
+{
+    DrawInActiveTitleBar();
+}
+
+void frmToolBar::cmdBack_Click()
+{
+    try {
+        browser().GoBack();
+    } catch (...) {
+        MErrs::ReportError(kObjectName, QStringLiteral("cmdBack_Click"), platform::Err().Number);
+    }
+}
+
+void frmToolBar::cmdForward_Click()
+{
+    try {
+        browser().GoForward();
+    } catch (...) {
+        MErrs::ReportError(kObjectName, QStringLiteral("cmdForward_Click"), platform::Err().Number);
+    }
+}
+
+void frmToolBar::cmdStop_Click()
+{
+    try {
+        browser().Stop();
+    } catch (...) {
+        MErrs::ReportError(kObjectName, QStringLiteral("cmdStop_Click"), platform::Err().Number);
+    }
+}
+
+void frmToolBar::cmdRefresh_Click()
+{
+    try {
+        browser().Refresh();
+    } catch (...) {
+        MErrs::ReportError(kObjectName, QStringLiteral("cmdRefresh_Click"), platform::Err().Number);
+    }
+}
+
+void frmToolBar::cmdHome_Click()
+{
+    try {
+        if (!mdlGlobals::strHomepage.isEmpty())
+            browser().Navigate(mdlGlobals::strHomepage);
+        else
+            browser().GoHome();
+    } catch (...) {
+        MErrs::ReportError(kObjectName, QStringLiteral("cmdHome_Click"), platform::Err().Number);
+    }
+}
+
+void frmToolBar::cmdSearch_Click()
+{
+    try {
+        if (!mdlGlobals::strSearchPage.isEmpty())
+            browser().Navigate(mdlGlobals::strSearchPage);
+        else
+            browser().GoSearch();
+    } catch (...) {
+        MErrs::ReportError(kObjectName, QStringLiteral("cmdSearch_Click"), platform::Err().Number);
+    }
+}
+
+void frmToolBar::cmdGo_Click()
+{
+    const QString strURL = txtURL->Text();
+    if (strURL.isEmpty())
+        return;
+    // As typed: the browser resolves what it is given.
+    browser().Navigate(strURL);
+}
+
+void frmToolBar::lblCaption_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
+{
+    (void)Shift;
+    CaptionMouseDown(Button, X, Y);
+}
+
+void frmToolBar::lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
+{
+    (void)Shift;
+    try {
+        CaptionMouseMove(Button, X, Y);
+    } catch (...) {
+        MErrs::ReportError(kObjectName, QStringLiteral("lblCaption_MouseMove"), platform::Err().Number);
+    }
+}
+
+void frmToolBar::lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y)
+{
+    (void)Shift;
+    try {
+        CaptionMouseUp(Button, X, Y);
+    } catch (...) {
+        MErrs::ReportError(kObjectName, QStringLiteral("lblCaption_MouseUp"), platform::Err().Number);
+    }
+}
