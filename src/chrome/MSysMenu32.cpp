@@ -1,6 +1,7 @@
 #include "chrome/MSysMenu32.h"
 
 #include "dialogs/frmAbout.h"
+#include "dialogs/frmOptions.h"
 #include "platform/Forms.h"
 #include "platform/WindowMenu.h"
 #include "shell/frmMain.h"
@@ -64,6 +65,9 @@ platform::LRESULT SysMenuWndProc(QWidget* hWnd, uint32_t uMsg, platform::WPARAM 
         return 0;
     }
     if (uMsg == platform::WM_SYSCOMMAND && wParam == kIdOptions) {
+        // Refilled from the stored preferences at every opening; returns at once.
+        platform::Forms<frmOptions>().Init();
+        platform::Forms<frmOptions>().Show(platform::vbModeless, &platform::Forms<frmMain>());
         return 0;
     }
     return platform::CallWindowProc(lngOldWndProc, hWnd, uMsg, wParam, lParam);

@@ -3,6 +3,7 @@
 #include "chrome/MSysMenu32.h"
 #include "diagnostics/MErrs.h"
 #include "dialogs/frmAbout.h"
+#include "dialogs/frmOptions.h"
 #include "dialogs/MWin32.h"
 #include "platform/AppError.h"
 #include "platform/Resources.h"
@@ -112,12 +113,16 @@ void frmMain::Form_Unload(int16_t& Cancel)
         // 4. The toolbar, if loaded; it stores its position as it goes.
         platform::FormRegistry::UnloadIfLoaded<frmToolBar>();
         // 5. The other loaded forms: the options dialog and the about box.
+        platform::FormRegistry::UnloadIfLoaded<frmOptions>();
         platform::FormRegistry::UnloadIfLoaded<frmAbout>();
     } catch (...) {
         MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Cancel"), platform::Err().Number);
-        // The program ends with this window even when a step failed: a
-        // toolbar that was loaded but never shown has no owner to go with.
+        // The program ends with this window even when a step failed: a form
+        // that was loaded but never shown (its opening failed) has no owner
+        // to go with.
         platform::FormRegistry::UnloadIfLoaded<frmToolBar>();
+        platform::FormRegistry::UnloadIfLoaded<frmOptions>();
+        platform::FormRegistry::UnloadIfLoaded<frmAbout>();
     }
 }
 
