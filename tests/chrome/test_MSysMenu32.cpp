@@ -1,25 +1,25 @@
-// The main window's window menu: its items, the two commands it adds, the
-// commands it passes on, and its removal.
-#include "FakePointer.h"
+// The main window's window menu: its items, the about command, the commands
+// it passes on, and its removal.
+#include "Dialogs.h"
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
 #include "chrome/MSysMenu32.h"
-#include "controls/SoftButton.h"
 #include "dialogs/frmAbout.h"
+#include "dialogs/frmOptions.h"
 #include "platform/Runtime.h"
-#include "platform/StatusBar.h"
 #include "platform/WindowMenu.h"
 #include "shell/frmMain.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QTimer>
 
 using skwtest::RecordingBrowser;
 
 namespace {
+const QStringList kDefaultItems = {"Restore", "Minimize", "Maximize", "Close"};
+
 QStringList menuTexts(QWidget* window)
 {
     QStringList texts;
@@ -28,33 +28,14 @@ QStringList menuTexts(QWidget* window)
     return texts;
 }
 
-const QStringList kDefaultItems = {"Restore", "Minimize", "Maximize", "Close"};
-
-void clickOk(SoftButton* button)
+frmMain& shownMain()
 {
-    QWidget* cover = button->findChild<QWidget*>(QStringLiteral("Cover"));
-    const QPoint at = cover->rect().center();
-    skwtest::SendMouse(cover, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, at);
-    skwtest::SendMouse(cover, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, at);
+    frmMain& form = platform::Forms<frmMain>();
+    form.Show();
+    return form;
 }
 
-// Runs `step` once the about box shows, from inside its modal display; a
-// timer, since the box lets events run while it loads.
-void whenAboutShown(std::function<void(frmAbout&)> step)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, step] {
-        if (!platform::FormRegistry::IsLoaded<frmAbout>() || !platform::Forms<frmAbout>().isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        step(platform::Forms<frmAbout>());
-    });
-    timer->start();
-}
-
-// A procedure that stands for whatever was installed before the extension.
+// Stands for whatever procedure the window had before the extension.
 QStringList received;
 platform::LRESULT recordingProc(QWidget* hWnd, uint32_t uMsg, platform::WPARAM wParam, platform::LPARAM lParam)
 {
@@ -68,33 +49,24 @@ class TestMSysMenu32 : public QObject {
 
     int lastFormActions = 0;
 
-    frmMain& shownMain()
-    {
-        frmMain& form = platform::Forms<frmMain>();
-        form.Show();
-        return form;
-    }
-
 private slots:
     void initTestCase()
     {
         RecordingBrowser::Install();
-        platform::SetTwipsPerPixelOverride(15);
         platform::FormRegistry::SetLastFormAction([this] { ++lastFormActions; });
     }
     void init()
     {
         skwtest::FreshUserFolders();
-        skwtest::ClearBoxes();
         lastFormActions = 0;
         received.clear();
     }
     void cleanup()
     {
         platform::FormRegistry::UnloadIfLoaded<frmMain>();
-        platform::FormRegistry::UnloadIfLoaded<frmAbout>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!MSysMenu32::lngOldWndProc);
+        QVERIFY(skwtest::Boxes().empty());
     }
 
     void menuItemsInOrder()
@@ -102,84 +74,73 @@ private slots:
         frmMain& form = shownMain();
 
         QCOMPARE(menuTexts(&form), (kDefaultItems + QStringList{"-", "Skerrywind Options...", "About Skerrywind..."}));
-        platform::WindowMenu* menu = platform::GetSystemMenu(&form, false);
-        QCOMPARE(menu->ItemId(5), 2u);
-        QCOMPARE(menu->ItemId(6), 1u);
-        QVERIFY(platform::GetWindowProc(&form) == &MSysMenu32::SysMenuWndProc);
+        QCOMPARE(platform::GetSystemMenu(&form, false)->ItemId(5), 2u);
+        QCOMPARE(platform::GetSystemMenu(&form, false)->ItemId(6), 1u);
     }
 
-    // The menu opens from the status bar by right-click.
-    void rightClickOnStatusBarOpensTheMenu()
+    void menuOpens_data()
     {
-        frmMain& form = shownMain();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QMenu* menu = platform::GetSystemMenu(&form, false)->Menu();
-
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), form.StatusBar->mapToGlobal(QPoint(5, 5)));
-        QCoreApplication::sendEvent(form.StatusBar, &event);
-
-        QTRY_VERIFY(menu->isVisible());
-        menu->hide();
+        QTest::addColumn<bool>("byRightClick");
+        QTest::newRow("right-click on the status bar") << true;
+        QTest::newRow("Alt+Space") << false;
     }
-
-    void altSpaceOpensTheMenu()
+    void menuOpens()
     {
+        QFETCH(bool, byRightClick);
         frmMain& form = shownMain();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QMenu* menu = platform::GetSystemMenu(&form, false)->Menu();
 
-        QTest::keyClick(&form, Qt::Key_Space, Qt::AltModifier);
+        if (byRightClick) {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), form.StatusBar->mapToGlobal(QPoint(5, 5)));
+            QCoreApplication::sendEvent(form.StatusBar, &event);
+        } else {
+            QTest::keyClick(&form, Qt::Key_Space, Qt::AltModifier);
+        }
 
         QTRY_VERIFY(menu->isVisible());
         menu->hide();
     }
 
-    // The command returns only once OK has hidden the box, and the box is
-    // modal and owned by the main window meanwhile.
+    // The command returns 0 only once OK has hidden the box, which is modal
+    // and owned by the main window meanwhile; chosen from the menu, it
+    // arrives once the menu has closed.
+    void aboutCommandIsModal_data()
+    {
+        QTest::addColumn<bool>("fromMenu");
+        QTest::newRow("command") << false;
+        QTest::newRow("menu item") << true;
+    }
     void aboutCommandIsModal()
     {
+        QFETCH(bool, fromMenu);
         frmMain& form = shownMain();
         QStringList log;
         QWidget* modal = nullptr;
         QWidget* owner = nullptr;
-        whenAboutShown([&](frmAbout& about) {
+        skwtest::WhenShown<frmAbout>([&](frmAbout& about) {
             modal = QApplication::activeModalWidget();
             owner = about.parentWidget();
             log << QStringLiteral("shown");
-            clickOk(about.cmdOk);
-            log << QStringLiteral("OK");
+            skwtest::Click(about.cmdOk);
         });
 
-        const platform::LRESULT result = platform::SendMessage(&form, platform::WM_SYSCOMMAND, 1, 0);
-        log << QStringLiteral("returned %1").arg(result);
-
-        QCOMPARE(log, (QStringList{"shown", "OK", "returned 0"}));
+        if (fromMenu) {
+            platform::GetSystemMenu(&form, false)->Menu()->actions().at(6)->trigger();
+            QVERIFY(!platform::FormRegistry::IsLoaded<frmAbout>());
+            QTRY_COMPARE(log, QStringList{"shown"});
+        } else {
+            const platform::LRESULT result = platform::SendMessage(&form, platform::WM_SYSCOMMAND, 1, 0);
+            log << QStringLiteral("returned %1").arg(result);
+            QCOMPARE(log, (QStringList{"shown", "returned 0"}));
+        }
         QCOMPARE(modal, &platform::Forms<frmAbout>());
         QCOMPARE(owner, &form);
-        QVERIFY(platform::FormRegistry::IsLoaded<frmAbout>());
         QVERIFY(!platform::Forms<frmAbout>().isVisible());
-        QVERIFY(!QApplication::activeModalWidget());
     }
 
-    // Chosen from the menu, the command arrives once the menu has closed.
-    void aboutItemFromTheMenu()
-    {
-        frmMain& form = shownMain();
-        QAction* about = platform::GetSystemMenu(&form, false)->Menu()->actions().at(6);
-        bool opened = false;
-        whenAboutShown([&](frmAbout& box) {
-            opened = true;
-            clickOk(box.cmdOk);
-        });
-
-        about->trigger();
-        QVERIFY(!platform::FormRegistry::IsLoaded<frmAbout>());
-        QTRY_VERIFY(opened);
-        QTRY_VERIFY(!platform::Forms<frmAbout>().isVisible());
-    }
-
-    // Window commands other than the two pass on to the window's own
-    // procedure: the window does what it would do without the extension.
+    // Other window commands reach the window's own procedure: the window
+    // does what it would do without the extension.
     void otherCommandsPassOn_data()
     {
         QTest::addColumn<platform::WPARAM>("command");
@@ -188,7 +149,8 @@ private slots:
 
         QTest::newRow("minimize") << platform::SC_MINIMIZE << platform::vbMinimized << true;
         QTest::newRow("maximize") << platform::SC_MAXIMIZE << platform::vbMaximized << true;
-        QTest::newRow("unknown id 3") << platform::WPARAM(3) << platform::vbNormal << true;
+        QTest::newRow("restore") << platform::SC_RESTORE << platform::vbNormal << true;
+        QTest::newRow("unknown id 3") << platform::WPARAM(3) << platform::vbMaximized << true;
         QTest::newRow("close") << platform::SC_CLOSE << platform::vbNormal << false;
     }
     void otherCommandsPassOn()
@@ -197,25 +159,16 @@ private slots:
         QFETCH(int, windowState);
         QFETCH(bool, loaded);
         frmMain& form = shownMain();
+        form.showMaximized();
 
         platform::SendMessage(&form, platform::WM_SYSCOMMAND, command, 0);
 
         QCOMPARE(platform::FormRegistry::IsLoaded<frmMain>(), loaded);
         if (loaded)
             QCOMPARE(form.WindowState(), windowState);
-        else
-            QCOMPARE(lastFormActions, 1);
+        QCOMPARE(lastFormActions, loaded ? 0 : 1);
         QVERIFY(!platform::FormRegistry::IsLoaded<frmAbout>());
-    }
-
-    void restoreFromMinimised()
-    {
-        frmMain& form = shownMain();
-        platform::SendMessage(&form, platform::WM_SYSCOMMAND, platform::SC_MINIMIZE, 0);
-
-        platform::SendMessage(&form, platform::WM_SYSCOMMAND, platform::SC_RESTORE, 0);
-
-        QCOMPARE(form.WindowState(), platform::vbNormal);
+        QVERIFY(!platform::FormRegistry::IsLoaded<frmOptions>());
     }
 
     // The hook sits in front of whatever procedure was there and hands it
@@ -236,7 +189,6 @@ private slots:
 
         QVERIFY(platform::GetWindowProc(&window) == &recordingProc);
         QCOMPARE(menuTexts(&window), kDefaultItems);
-        QVERIFY(!MSysMenu32::lngOldWndProc);
     }
 
     // A load cut short before the hook: unhooking touches neither the
@@ -255,35 +207,6 @@ private slots:
 
         QVERIFY(platform::GetWindowProc(&window) == &recordingProc);
         QCOMPARE(menuTexts(&window), (kDefaultItems + QStringList{"Own item"}));
-    }
-
-    // The main window unhooks at unload: its menu is back to its own items.
-    void mainWindowUnhooksAtUnload()
-    {
-        frmMain& form = shownMain();
-        QMenu* menu = platform::GetSystemMenu(&form, false)->Menu();
-        QCOMPARE(menu->actions().size(), 7);
-
-        form.Unload();
-
-        QCOMPARE(menu->actions().size(), 4);
-        QVERIFY(!MSysMenu32::lngOldWndProc);
-    }
-
-    // Closing the main window with the about box loaded (hidden) unloads
-    // it too, and the program ends.
-    void closingEndsProgramWithAboutLoaded()
-    {
-        frmMain& form = shownMain();
-        whenAboutShown([](frmAbout& about) { clickOk(about.cmdOk); });
-        platform::SendMessage(&form, platform::WM_SYSCOMMAND, 1, 0);
-
-        form.close();
-
-        QVERIFY(!platform::FormRegistry::IsLoaded<frmAbout>());
-        QVERIFY(!platform::FormRegistry::IsLoaded<frmMain>());
-        QCOMPARE(platform::FormRegistry::LoadedCount(), 0);
-        QCOMPARE(lastFormActions, 1);
     }
 };
 
