@@ -22,6 +22,9 @@ namespace {
 // frame before its position is taken as final.
 constexpr int kFrameCheckIntervalMs = 50;
 constexpr int kFrameChecks = 20;
+// The raised edge a form without a system frame draws: two pixels, light at
+// the top and left, dark at the bottom and right.
+constexpr int kDialogEdgeWidth = 2;
 
 struct Registry {
     std::map<std::type_index, Form*> forms;
@@ -179,6 +182,13 @@ void Form::SetBorderless(bool on)
     setWindowFlags(flags);
 }
 
+void Form::SetDialogFrameWithoutTitle()
+{
+    SetBorderless(true);
+    drawnDialogFrame_ = true;
+    update();
+}
+
 void Form::SetAutoRedraw(bool on)
 {
     if (on && !surface_) {
@@ -240,6 +250,11 @@ void Form::applyOwner(Form* owner)
 void Form::Show(int modal, Form* owner)
 {
     applyOwner(owner);
+    if (startUpPosition_ == vbStartUpOwner && owner && !isVisible()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(owner->frameGeometry().center());
+        placeFrame(frame.topLeft());
+    }
     if (modal == vbModal) {
         setWindowModality(Qt::ApplicationModal);
         show();
@@ -336,12 +351,32 @@ void Form::showEvent(QShowEvent* event)
 
 void Form::paintEvent(QPaintEvent* event)
 {
-    if (!surface_) {
+    if (!surface_)
         QWidget::paintEvent(event);
-        return;
-    }
     QPainter painter(this);
-    surface_->Paint(painter);
+    if (surface_)
+        surface_->Paint(painter);
+    if (drawnDialogFrame_)
+        paintDialogEdge(painter);
+}
+
+void Form::paintDialogEdge(QPainter& painter) const
+{
+    // Outer ring: button face above and left, dark shadow below and right;
+    // inner ring: highlight above and left, button shadow below and right.
+    const QPalette& pal = palette();
+    const QColor topLeft[kDialogEdgeWidth] = {pal.color(QPalette::Button), pal.color(QPalette::Light)};
+    const QColor bottomRight[kDialogEdgeWidth] = {pal.color(QPalette::Shadow), pal.color(QPalette::Dark)};
+    QRect r = rect();
+    for (int ring = 0; ring < kDialogEdgeWidth; ++ring) {
+        painter.setPen(topLeft[ring]);
+        painter.drawLine(r.topLeft(), r.topRight());
+        painter.drawLine(r.topLeft(), r.bottomLeft());
+        painter.setPen(bottomRight[ring]);
+        painter.drawLine(r.bottomLeft(), r.bottomRight());
+        painter.drawLine(r.topRight(), r.bottomRight());
+        r.adjust(1, 1, -1, -1);
+    }
 }
 
 void Form::changeEvent(QEvent* event)

@@ -4,6 +4,7 @@
 // program ends when no form is left loaded.
 #include "platform/OleColor.h"
 
+#include <QIcon>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -15,6 +16,7 @@
 #include <typeindex>
 
 class QEventLoop;
+class QPainter;
 
 namespace platform {
 
@@ -36,6 +38,10 @@ inline constexpr int16_t vbAltMask = 4;
 inline constexpr int16_t vbLeftButton = 1;
 inline constexpr int16_t vbRightButton = 2;
 inline constexpr int16_t vbMiddleButton = 4;
+
+// Where a form is placed when it is shown (StartUpPosition).
+inline constexpr int vbStartUpManual = 0;
+inline constexpr int vbStartUpOwner = 1;
 
 // Key codes of key events (the virtual-key numbering).
 inline constexpr int16_t vbKeyF4 = 0x73;
@@ -67,6 +73,8 @@ public:
     void SetCaption(const QString& caption);
 
     bool Visible() const { return isVisible(); }
+    // The form's icon, as a picture for other forms to show.
+    QIcon Icon() const { return windowIcon(); }
     int WindowState() const;
 
     // Shows the form, modeless or modal, owned by `owner` (it then stays above
@@ -116,6 +124,12 @@ protected:
     void SetKeyPreview(bool on) { keyPreview_ = on; }
     // A borderless form: no system frame or title bar, no taskbar entry.
     void SetBorderless(bool on);
+    // A fixed dialog frame without a title bar: no caption, no buttons, no
+    // taskbar entry. Window managers draw no frame without a title bar, so
+    // the form draws a thin raised edge around its client area itself.
+    void SetDialogFrameWithoutTitle();
+    // vbStartUpOwner: centred on the owner each time it is shown.
+    void SetStartUpPosition(int position) { startUpPosition_ = position; }
 
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -128,6 +142,7 @@ private:
     friend class ApplicationEvents;
 
     void applyOwner(Form* owner);
+    void paintDialogEdge(QPainter& painter) const;
     void activate();
     void placeFrame(QPoint framePosition);
     void settleFramePosition();
@@ -138,6 +153,8 @@ private:
     float designFrameHeight_ = 0;
     bool keyPreview_ = false;
     bool borderless_ = false;
+    bool drawnDialogFrame_ = false;
+    int startUpPosition_ = vbStartUpManual;
     OLE_COLOR backColor_ = COLOR_BTNFACE;
     std::unique_ptr<Surface> surface_;
     // Where the frame's corner was asked to be while the window was hidden,

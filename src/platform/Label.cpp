@@ -53,6 +53,17 @@ void Label::SetAutoSize(bool on)
     fitText();
 }
 
+void Label::SetFont(const QString& name, double pointSize, bool bold, bool italic)
+{
+    QFont f(name);
+    f.setPointSizeF(pointSize);
+    f.setBold(bold);
+    f.setItalic(italic);
+    f.setUnderline(font().underline());
+    setFont(f);
+    fitText();
+}
+
 void Label::SetFontUnderline(bool on)
 {
     QFont f = font();

@@ -24,6 +24,8 @@ public:
     void SetAutoSize(bool on);
     QString Tag() const { return tag_; }
     void SetTag(const QString& tag) { tag_ = tag; }
+    // The font by name and point size, bold and italic or not.
+    void SetFont(const QString& name, double pointSize, bool bold = false, bool italic = false);
     bool FontUnderline() const { return font().underline(); }
     void SetFontUnderline(bool on);
     bool FontBold() const { return font().bold(); }

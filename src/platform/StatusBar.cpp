@@ -2,6 +2,7 @@
 
 #include "platform/AppError.h"
 #include "platform/Runtime.h"
+#include "platform/WindowMenu.h"
 
 #include <QEvent>
 
@@ -40,6 +41,8 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent)
     setFixedHeight(sizeHint().height());
     parent->installEventFilter(this);
     dock();
+    // The window's menu opens from the bar by right-click (and by Alt+Space).
+    WindowMenu::Attach(parent->window(), this);
 }
 
 StatusBar::Panel& StatusBar::Panels(int index)

@@ -1,6 +1,7 @@
 #pragma once
 // A status bar docked to the bottom edge of its window, spanning its width at
-// its own height, with text panels addressed from 1.
+// its own height, with text panels addressed from 1. A right-click on it
+// opens its window's window menu.
 #include <QLabel>
 #include <QStatusBar>
 

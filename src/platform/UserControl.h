@@ -39,6 +39,15 @@ public:
     // The control's own window.
     QWidget* hWnd() { return this; }
 
+    // Stacking among its siblings: 0 to the front, 1 to the back.
+    void ZOrder(int position = 0)
+    {
+        if (position == 0)
+            raise();
+        else
+            lower();
+    }
+
     // The stored properties, as the host saves them.
     void SaveProperties(PropertyBag& bag) { UserControl_WriteProperties(bag); }
 

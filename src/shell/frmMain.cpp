@@ -1,6 +1,9 @@
 #include "shell/frmMain.h"
 
+#include "chrome/MSysMenu32.h"
 #include "diagnostics/MErrs.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmOptions.h"
 #include "dialogs/MWin32.h"
 #include "platform/AppError.h"
 #include "platform/Resources.h"
@@ -55,6 +58,7 @@ void frmMain::Form_Load()
         // 2. The preferences.
         mdlGlobals::LoadPrefs();
         // 3. The system menu extension and the subclassing of this window.
+        MSysMenu32::SysMenuHook(hWnd(), QStringLiteral("About Skerrywind..."));
         // 4. The stored placement of this window.
         MReg::RegLoadFormPos(*this);
         // 5. The toolbar: loaded but hidden for "-notoolbar" (the preference
@@ -103,16 +107,22 @@ void frmMain::Form_Unload(int16_t& Cancel)
         // 1. The preferences.
         mdlGlobals::SavePrefs();
         // 2. Undo the system menu extension and the subclassing.
+        MSysMenu32::SysMenuUnhook(hWnd());
         // 3. The placement of this window, with its size.
         MReg::RegSaveFormPos(*this, true);
         // 4. The toolbar, if loaded; it stores its position as it goes.
         platform::FormRegistry::UnloadIfLoaded<frmToolBar>();
         // 5. The other loaded forms: the options dialog and the about box.
+        platform::FormRegistry::UnloadIfLoaded<frmOptions>();
+        platform::FormRegistry::UnloadIfLoaded<frmAbout>();
     } catch (...) {
         MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Cancel"), platform::Err().Number);
-        // The program ends with this window even when a step failed: a
-        // toolbar that was loaded but never shown has no owner to go with.
+        // The program ends with this window even when a step failed: a form
+        // that was loaded but never shown (its opening failed) has no owner
+        // to go with.
         platform::FormRegistry::UnloadIfLoaded<frmToolBar>();
+        platform::FormRegistry::UnloadIfLoaded<frmOptions>();
+        platform::FormRegistry::UnloadIfLoaded<frmAbout>();
     }
 }
 

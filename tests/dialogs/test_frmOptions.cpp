@@ -1,0 +1,184 @@
+// The options dialog: filled from the store at every opening, OK and Cancel,
+// the unset marker, the toolbar following the choice at once (also after
+// F4), and its stored position.
+#include "Dialogs.h"
+#include "RecordingBrowser.h"
+#include "TestSupport.h"
+
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmOptions.h"
+#include "platform/Runtime.h"
+#include "platform/Settings.h"
+#include "platform/WindowProc.h"
+#include "settings/mdlGlobals.h"
+#include "shell/frmMain.h"
+#include "toolbar/frmToolBar.h"
+
+#include <QWindow>
+
+namespace {
+void storePref(const QString& key, const QString& value)
+{
+    platform::SaveSetting(QStringLiteral("Skerrywind"), QStringLiteral("Prefs"), key, value);
+}
+
+QString stored(const QString& app, const QString& section, const QString& key)
+{
+    return platform::GetSetting(app, section, key, QStringLiteral("(none)"));
+}
+QString storedPref(const QString& key) { return stored(QStringLiteral("Skerrywind"), QStringLiteral("Prefs"), key); }
+
+// The window menu's options command, as the main window receives it.
+frmOptions& openOptions()
+{
+    if (platform::SendMessage(&platform::Forms<frmMain>(), platform::WM_SYSCOMMAND, 2, 0) != 0)
+        qFatal("the options command returned non-zero");
+    return platform::Forms<frmOptions>();
+}
+
+bool toolbarShown() { return platform::Forms<frmToolBar>().isVisible(); }
+}  // namespace
+
+class TestFrmOptions : public QObject {
+    Q_OBJECT
+
+    int lastFormActions = 0;
+
+private slots:
+    void initTestCase()
+    {
+        skwtest::RecordingBrowser::Install();
+        platform::SetTwipsPerPixelOverride(15);
+        platform::FormRegistry::SetLastFormAction([this] { ++lastFormActions; });
+    }
+    void init()
+    {
+        skwtest::FreshUserFolders();
+        lastFormActions = 0;
+    }
+    void cleanup()
+    {
+        platform::FormRegistry::UnloadIfLoaded<frmMain>();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(skwtest::Boxes().empty());
+    }
+
+    // Opened filled from the store (the marker for an empty page), then OK
+    // stores each box as typed except the exact marker, and the toolbar
+    // follows at once.
+    void okStoresWhatIsTyped_data()
+    {
+        QTest::addColumn<QString>("storedHome");
+        QTest::addColumn<QString>("homeBox");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("show");
+        QTest::addColumn<QString>("storedAfter");
+
+        QTest::newRow("marker untouched") << "" << "[NOT SET]" << "[NOT SET]" << true << "";
+        QTest::newRow("cleared box, Hide") << "file:///h.html" << "file:///h.html" << "" << false << "";
+        QTest::newRow("marker in other letter case") << "" << "[NOT SET]" << "[not set]" << true << "[not set]";
+        QTest::newRow("blanks kept") << "" << "[NOT SET]" << " file:///h.html " << false << " file:///h.html ";
+    }
+    void okStoresWhatIsTyped()
+    {
+        QFETCH(QString, storedHome);
+        QFETCH(QString, homeBox);
+        QFETCH(QString, typed);
+        QFETCH(bool, show);
+        QFETCH(QString, storedAfter);
+        if (!storedHome.isEmpty())
+            storePref(QStringLiteral("Default Homepage"), storedHome);
+        platform::Forms<frmMain>().Show();
+        QVERIFY(toolbarShown());
+
+        frmOptions& options = openOptions();
+        QVERIFY(options.isVisible());
+        QCOMPARE(options.parentWidget(), &platform::Forms<frmMain>());
+        QCOMPARE(options.txtHomepage->Text(), homeBox);
+        QCOMPARE(options.txtSearchpage->Text(), QStringLiteral("[NOT SET]"));
+        QVERIFY(options.optShow->Value());
+        options.txtHomepage->SetText(typed);
+        options.txtSearchpage->SetText(typed);
+        (show ? options.optShow : options.optHide)->SetValue(true);
+        skwtest::Click(options.cmdOk);
+
+        QVERIFY(!options.isVisible());
+        QCOMPARE(storedPref(QStringLiteral("Default Homepage")), storedAfter);
+        QCOMPARE(storedPref(QStringLiteral("Default SearchPage")), storedAfter);
+        QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), show ? QStringLiteral("True") : QStringLiteral("False"));
+        QCOMPARE(mdlGlobals::strHomepage, storedAfter);
+        QCOMPARE(toolbarShown(), show);
+    }
+
+    // Cancel stores nothing; opening again, also while open, refills the
+    // boxes from the store.
+    void cancelStoresNothing()
+    {
+        storePref(QStringLiteral("Default Homepage"), QStringLiteral("file:///h.html"));
+        platform::Forms<frmMain>().Show();
+        frmOptions& options = openOptions();
+        options.txtHomepage->SetText(QStringLiteral("file:///edited.html"));
+        openOptions();
+        QCOMPARE(options.txtHomepage->Text(), QStringLiteral("file:///h.html"));
+        options.txtHomepage->SetText(QStringLiteral("file:///edited.html"));
+        options.optHide->SetValue(true);
+
+        skwtest::Click(options.cmdCancel);
+
+        QVERIFY(!options.isVisible());
+        QCOMPARE(storedPref(QStringLiteral("Default Homepage")), QStringLiteral("file:///h.html"));
+        QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), QStringLiteral("(none)"));
+        QVERIFY(toolbarShown());
+        openOptions();
+        QCOMPARE(options.txtHomepage->Text(), QStringLiteral("file:///h.html"));
+        QVERIFY(options.optShow->Value());
+    }
+
+    // F4 hides the toolbar in memory only; the dialog reads the stored choice
+    // back (into memory too, even if cancelled), and OK with Show shows the
+    // toolbar again.
+    void afterF4TheStoredChoiceComesBack()
+    {
+        frmMain& main = platform::Forms<frmMain>();
+        main.Show();
+        main.windowHandle()->requestActivate();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), main.windowHandle());
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &main, Qt::Key_F4);
+        QVERIFY(!toolbarShown());
+        QCOMPARE(mdlGlobals::bShowToolbar, false);
+
+        frmOptions& options = openOptions();
+        QVERIFY(options.optShow->Value());
+        skwtest::Click(options.cmdCancel);
+        QCOMPARE(mdlGlobals::bShowToolbar, true);
+        QVERIFY(!toolbarShown());
+
+        skwtest::Click(openOptions().cmdOk);
+        QVERIFY(toolbarShown());
+    }
+
+    // Closing the main window with both dialogs loaded ends the program; the
+    // dialog stores its position, not its size, and opens there next time.
+    void closingMainWithBothDialogsLoaded()
+    {
+        frmMain& main = platform::Forms<frmMain>();
+        main.Show();
+        openOptions().move(130, 70);
+        skwtest::WhenShown<frmAbout>([](frmAbout& about) { skwtest::Click(about.cmdOk); });
+        platform::SendMessage(&main, platform::WM_SYSCOMMAND, 1, 0);
+
+        main.close();
+
+        QCOMPARE(platform::FormRegistry::LoadedCount(), 0);
+        QCOMPARE(lastFormActions, 1);
+        const auto placement = [](const char* key) {
+            return stored(QStringLiteral("Skerwind32"), QStringLiteral("frmOptions"), QString::fromLatin1(key));
+        };
+        QCOMPARE(placement("Left") + " " + placement("Top") + " " + placement("Width"), QStringLiteral("1950 1050 (none)"));
+        platform::Forms<frmMain>().Show();
+        QCOMPARE(openOptions().pos(), QPoint(130, 70));
+    }
+};
+
+SKERRYWIND_TEST_MAIN(TestFrmOptions)
+#include "test_frmOptions.moc"

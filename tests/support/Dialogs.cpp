@@ -1,0 +1,35 @@
+#include "Dialogs.h"
+
+#include "FakePointer.h"
+
+#include <QTimer>
+
+namespace skwtest {
+
+namespace {
+constexpr int kCheckIntervalMs = 5;
+}  // namespace
+
+void Click(SoftButton* button)
+{
+    QWidget* cover = button->findChild<QWidget*>(QStringLiteral("Cover"));
+    const QPoint at = cover->rect().center();
+    SendMouse(cover, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, at);
+    SendMouse(cover, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, at);
+}
+
+void WhenShown(std::function<bool()> shown, std::function<void()> step)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(kCheckIntervalMs);
+    QObject::connect(timer, &QTimer::timeout, [timer, shown, step] {
+        if (!shown())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        step();
+    });
+    timer->start();
+}
+
+}  // namespace skwtest
