@@ -9,7 +9,10 @@
 #include "platform/BenchLog.h"
 #include "platform/GraphicsPath.h"
 #include "platform/MessageBox.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmOptions.h"
 #include "shell/frmMain.h"
+#include "toolbar/frmToolBar.h"
 
 int main(int argc, char** argv)
 {
@@ -20,10 +23,13 @@ int main(int argc, char** argv)
     main.Show();
 
     // ---- The windows open during the idle measurement. ----
-    // Add each window here, modeless, as it becomes part of the program:
-    //   platform::Forms<frmToolBar>().Show(platform::vbModeless, &main);
-    //   platform::Forms<frmOptions>().Show(platform::vbModeless, &main);
-    //   platform::Forms<frmAbout>().Show(platform::vbModeless, &main);
+    // The toolbar is shown by the main window's load; the dialogs are opened
+    // as the window menu opens them (the about box modeless here, so the
+    // driver goes on).
+    platform::Forms<frmToolBar>().Show(platform::vbModeless, &main);
+    platform::Forms<frmOptions>().Init();
+    platform::Forms<frmOptions>().Show(platform::vbModeless, &main);
+    platform::Forms<frmAbout>().Show(platform::vbModeless, &main);
     // ---- end of the list ----
 
     qCInfo(platform::lcBench) << "ready";
