@@ -133,7 +133,13 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(f.mask(), platform::CreateRoundRectRgn(0, 0, 291, 98, 25, 25).Pixels());
         // Keeping a region or an image per call would grow by megabytes.
+        // AddressSanitizer holds freed memory back on purpose, so the resident
+        // size says nothing there; its leak check covers the same fault.
+#if !defined(__SANITIZE_ADDRESS__)
         QVERIFY2(residentKilobytes() - before < 2048, "memory grew");
+#else
+        (void)before;
+#endif
     }
 };
 
