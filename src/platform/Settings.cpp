@@ -179,7 +179,15 @@ void SaveSetting(const QString& application, const QString& section, const QStri
         Raise(errPathFileAccess);
     QSaveFile out(path);
     const QByteArray bytes = serialize(doc);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+    // commit() alone does not notice a write the disk cut short (a full disk,
+    // a file-size limit): it would replace the file with the part written.
+    // Flush first and check that all of it is there before replacing.
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush()
+        || out.size() != bytes.size()) {
+        out.cancelWriting();
+        Raise(errPathFileAccess);
+    }
+    if (!out.commit())
         Raise(errPathFileAccess);
 }
 

@@ -46,7 +46,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_
     // this view and stands in an error page for a lost render process.
     auto* page = new BrowserPage(view_);
     view_->setPage(page);
-    connect(page, &BrowserPage::renderProcessLost, this, &WebEngineBrowser::StatusTextChange);
+    connect(page, &BrowserPage::renderProcessLost, this, &WebEngineBrowser::pageLost);
     // Downloads report their progress and outcome as status texts.
     auto* downloads = new Downloads(page->profile(), this);
     connect(downloads, &Downloads::statusText, this, &WebEngineBrowser::StatusTextChange);
@@ -100,6 +100,7 @@ void WebEngineBrowser::Stop()
 
 void WebEngineBrowser::Refresh()
 {
+    addressError_.clear();
     view_->reload();
 }
 
@@ -139,7 +140,10 @@ void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         // The engine shows its own error page for the address.
         const QString address = info.url().toString();
         emit StatusTextChange(QStringLiteral("Cannot open %1 (%2)").arg(address, shortReason(info.errorString())));
-        loadingAddress_.clear();
+        // A load cut off by a lost page process is followed by the error page,
+        // which still names the lost address.
+        if (addressError_.isEmpty())
+            loadingAddress_.clear();
         emit DocumentComplete(this, QVariant(address));
         break;
     }
@@ -148,6 +152,16 @@ void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         loadingAddress_.clear();
         break;
     }
+}
+
+void WebEngineBrowser::pageLost(const QString& text)
+{
+    // The error page that stands in for the lost page ends its load with this
+    // text rather than "Done", and under the lost page's address.
+    addressError_ = text;
+    const QUrl lost = view_->url().isEmpty() ? view_->page()->requestedUrl() : view_->url();
+    loadingAddress_ = lost.toString();
+    emit StatusTextChange(text);
 }
 
 void WebEngineBrowser::loadProgress(int percent)

@@ -31,6 +31,7 @@ public:
 
 private:
     void loadingChanged(const QWebEngineLoadingInfo& info);
+    void pageLost(const QString& text);
     void loadProgress(int percent);
     void titleChanged(const QString& title);
     void resolveTitle(const QString& title);
