@@ -5,7 +5,9 @@
 #include "platform/MessageBox.h"
 #include "platform/Runtime.h"
 
+#include <QDBusConnection>
 #include <QFont>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QSet>
@@ -90,9 +92,21 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QStringLiteral("Courier New"), {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
     new ApplicationEvents(this);
+    // Reading the system's fonts and reaching the session bus (which the
+    // accessibility support asks for at the first widget text) take a while;
+    // they run on their own thread while the main thread starts the web
+    // engine, which mostly waits.
+    warmUp_ = std::thread([] {
+        QFontDatabase::families();
+        QDBusConnection::sessionBus();
+    });
 }
 
-Application::~Application() = default;
+Application::~Application()
+{
+    if (warmUp_.joinable())
+        warmUp_.join();
+}
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {

@@ -4,6 +4,8 @@
 // (key preview and activation between the program's own forms).
 #include <QApplication>
 
+#include <thread>
+
 namespace platform {
 
 class Application : public QApplication {
@@ -13,6 +15,9 @@ public:
     ~Application() override;
 
     bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    std::thread warmUp_;
 };
 
 // Shows the failure in flight (call it inside a catch block) in a message box

@@ -55,6 +55,12 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_
     connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::loadingChanged);
     connect(page, &QWebEnginePage::loadProgress, this, &WebEngineBrowser::loadProgress);
     connect(page, &QWebEnginePage::titleChanged, this, &WebEngineBrowser::titleChanged);
+    // The engine starts a page's render process when the page is first used.
+    // Using it now, with an empty script in its initial empty document, has
+    // the process start while the rest of the program's windows are built,
+    // and the first navigation finds it ready. Nothing loads and no load
+    // events come of it.
+    page->runJavaScript(QString());
 }
 
 void WebEngineBrowser::Navigate(const QString& URL)

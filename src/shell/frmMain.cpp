@@ -30,6 +30,12 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
     SetDesignFrame(kDesignFrameWidth, kDesignFrameHeight);
     SetClientSize(kClientWidth, kClientHeight);
     SetKeyPreview(true);
+
+    // The browser first: its engine starts while the program's fonts are
+    // still being read on the side, and the controls below need them.
+    WebBrowser1 = platform::CreateBrowser(this);
+    platform::SetTwipsGeometry(WebBrowser1->Widget(), 0, 0, kBrowserDesignWidth, kBrowserDesignHeight);
+
     try {
         setWindowIcon(platform::LoadResIcon(kApplicationIcon));
     } catch (const platform::AppError&) {
@@ -42,8 +48,6 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
 
     StatusBar = new platform::StatusBar(this);
 
-    WebBrowser1 = platform::CreateBrowser(this);
-    platform::SetTwipsGeometry(WebBrowser1->Widget(), 0, 0, kBrowserDesignWidth, kBrowserDesignHeight);
     setTabOrder(WebBrowser1->Widget(), StatusBar);
     connect(WebBrowser1, &platform::BrowserHost::StatusTextChange, this, &frmMain::WebBrowser1_StatusTextChange);
     connect(WebBrowser1, &platform::BrowserHost::TitleChange, this, &frmMain::WebBrowser1_TitleChange);

@@ -9,6 +9,8 @@
 
 #include <QSignalSpy>
 #include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 namespace {
 // Without graphics hardware the engine starts faster and quieter in software.
@@ -130,6 +132,34 @@ private slots:
         // The shell runs on: the next address opens.
         form.WebBrowser1->Navigate(page("news.html"));
         QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), kPrefix + " - [News]", kLoadTimeout);
+    }
+
+    // The page's render process starts with the browser, before its window is
+    // shown and ahead of the first navigation, and that start loads nothing
+    // the user could see: no status text, title or completed document until
+    // the first address.
+    void pageProcessBeforeTheFirstNavigation()
+    {
+        QWidget window;
+        platform::BrowserHost* browser = platform::CreateBrowser(&window);
+        QSignalSpy statuses(browser, &platform::BrowserHost::StatusTextChange);
+        QSignalSpy titles(browser, &platform::BrowserHost::TitleChange);
+        QSignalSpy documents(browser, &platform::BrowserHost::DocumentComplete);
+        const QWebEnginePage* enginePage = qobject_cast<QWebEngineView*>(browser->Widget())->page();
+
+        QTRY_VERIFY_WITH_TIMEOUT(enginePage->renderProcessPid() > 0, kLoadTimeout);
+        QTest::qWait(500);
+        QCOMPARE(statuses.size(), 0);
+        QCOMPARE(titles.size(), 0);
+        QCOMPARE(documents.size(), 0);
+        QVERIFY(!browser->Busy());
+
+        const qint64 process = enginePage->renderProcessPid();
+        browser->Navigate(page("news.html"));
+        QTRY_COMPARE_WITH_TIMEOUT(documents.size(), 1, kLoadTimeout);
+        QCOMPARE(documents[0][1].value<QVariant>().toString(), page("news.html"));
+        QTRY_COMPARE(titles.last()[0].toString(), QStringLiteral("News"));
+        QCOMPARE(enginePage->renderProcessPid(), process);
     }
 };
 
