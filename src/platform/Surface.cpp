@@ -26,9 +26,15 @@ void Surface::Resize()
 
 void Surface::Cls()
 {
-    if (image_.size() != owner_->size())
-        image_ = QImage(owner_->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    image_.fill(TranslateColor(backColor_));
+    // An image of another size than the owner's is dropped rather than made
+    // again: the next drawing makes it at the owner's size of that time, and
+    // until then the owner shows its back colour. A form clears before it
+    // has its design size, and an image of the size it had then would only
+    // be thrown away.
+    if (image_.size() == owner_->size())
+        image_.fill(TranslateColor(backColor_));
+    else
+        image_ = QImage();
     Changed();
 }
 

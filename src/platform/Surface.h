@@ -34,12 +34,13 @@ public:
 
     // Shows the image; call from the owner's paintEvent.
     void Paint(QPainter& painter) const;
+    // What was drawn; null after a clear at another size until the next drawing.
     const QImage& Image() const { return image_; }
-    QImage& MutableImage() { return image_; }
-    // Schedules the owner's repaint after drawing into MutableImage().
-    void Changed();
 
 private:
+    // Schedules the owner's repaint after a drawing.
+    void Changed();
+
     QWidget* owner_;
     QImage image_;
     OLE_COLOR backColor_ = COLOR_BTNFACE;

@@ -141,6 +141,26 @@ private slots:
         (void)before;
 #endif
     }
+
+    // The form clears its image before it has its design size: it shows its
+    // back colour until the first drawing, which makes the image at the size
+    // the form has then; a later clear at that size keeps the image.
+    void imageMadeAtTheSizeOfTheFirstDrawing()
+    {
+        frmChromed& f = platform::Forms<frmChromed>();
+        f.SetBackColor(0x0000FF);
+        f.SetClientSize(4365, 1470);
+        QCOMPARE(f.grab().toImage().pixel(100, 50) & 0xFFFFFF, rgb(0x0000FF));
+
+        f.FilledBox(0, 0, 4365, 0, 0x00FF00);
+        QCOMPARE(f.hDC().Image().size(), QSize(291, 98));
+        QCOMPARE(pixel(f, 10, 0), rgb(0x00FF00));
+        QCOMPARE(pixel(f, 100, 50), rgb(0x0000FF));
+
+        f.SetBackColor(0xFF0000);
+        QCOMPARE(f.hDC().Image().size(), QSize(291, 98));
+        QCOMPARE(pixel(f, 10, 0), rgb(0xFF0000));
+    }
 };
 
 SKERRYWIND_TEST_MAIN(TestFrameMe)
