@@ -4,7 +4,7 @@
 // on the same graphics path as the program and is the same size as the
 // program's main window, so the two differ only in what the program adds.
 //   bare_window <address>
-#include "platform/GraphicsPath.h"
+#include "platform/engine/GraphicsPath.h"
 
 #include <QApplication>
 #include <QDir>

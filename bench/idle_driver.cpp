@@ -5,10 +5,10 @@
 // page's title in the caption, lets the processes settle, and reads the
 // CPU time of the whole process tree over 10 s from outside.
 //   idle_driver <address>
-#include "platform/Application.h"
-#include "platform/BenchLog.h"
-#include "platform/GraphicsPath.h"
-#include "platform/MessageBox.h"
+#include "platform/system/Application.h"
+#include "platform/system/BenchLog.h"
+#include "platform/engine/GraphicsPath.h"
+#include "platform/system/MessageBox.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOptions.h"
 #include "shell/frmMain.h"

@@ -5,8 +5,8 @@
 #include "controls/HyperLblCtl.h"
 #include "controls/SoftButton.h"
 #include "controls/SoftText.h"
-#include "platform/Application.h"
-#include "platform/Timer.h"
+#include "platform/system/Application.h"
+#include "platform/forms/Timer.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

@@ -20,10 +20,10 @@
 //   link and frmMain's StatusTextChange handler shows it. A move the engine
 //   does not answer within half a second is replaced by the host's signal sent
 //   directly, and counted apart.
-#include "platform/Application.h"
-#include "platform/BenchLog.h"
-#include "platform/GraphicsPath.h"
-#include "platform/MessageBox.h"
+#include "platform/system/Application.h"
+#include "platform/system/BenchLog.h"
+#include "platform/engine/GraphicsPath.h"
+#include "platform/system/MessageBox.h"
 #include "shell/frmMain.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The value of a stored placement text: any input gives a 32-bit value or
 // error 6, trailing garbage never changes the value, and plain integers read
 // as themselves.
-#include "platform/AppError.h"
+#include "platform/system/AppError.h"
 #include "settings/MReg.h"
 
 #include <QRegularExpression>

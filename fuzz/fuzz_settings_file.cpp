@@ -1,6 +1,6 @@
 // Reads an arbitrary settings file, then writes one key: the write must read
 // back, the file must stay parseable, and what was readable before stays.
-#include "platform/Settings.h"
+#include "platform/system/Settings.h"
 
 #include <QDir>
 #include <QFile>

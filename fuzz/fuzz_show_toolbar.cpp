@@ -1,6 +1,6 @@
 // The stored "Show Toolbar" text: any input gives a truth value or a type
 // mismatch, never anything else; what is written reads back the same.
-#include "platform/AppError.h"
+#include "platform/system/AppError.h"
 #include "settings/mdlGlobals.h"
 
 #include <cstdlib>

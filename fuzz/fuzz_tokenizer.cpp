@@ -1,6 +1,6 @@
 // Splits arbitrary command lines and checks the tokens against a plain split:
 // runs of delimiters separate like one, no token is empty, nothing is lost.
-#include "platform/Runtime.h"
+#include "platform/system/Runtime.h"
 #include "shell/MArgs.h"
 #include "shell/MToken.h"
 

@@ -1,10 +1,10 @@
 // Skerrywind: a small desktop web-browser shell. The main window runs the
 // start-up; the program ends when it is closed.
-#include "platform/Application.h"
-#include "platform/GraphicsPath.h"
-#include "platform/MessageBox.h"
-#include "platform/StartupEnvironment.h"
-#include "platform/TerminationSignals.h"
+#include "platform/system/Application.h"
+#include "platform/engine/GraphicsPath.h"
+#include "platform/system/MessageBox.h"
+#include "platform/system/StartupEnvironment.h"
+#include "platform/system/TerminationSignals.h"
 #include "shell/frmMain.h"
 
 int main(int argc, char** argv)

@@ -1,8 +1,8 @@
 #include "chrome/ChromeForm.h"
 
-#include "platform/AppError.h"
-#include "platform/Gdi.h"
-#include "platform/Runtime.h"
+#include "platform/system/AppError.h"
+#include "platform/drawing/Gdi.h"
+#include "platform/system/Runtime.h"
 
 namespace {
 constexpr int kCornerEllipse = 25;  // pixels, both ways

@@ -4,7 +4,7 @@
 // a title band behind the caption label in the active or inactive caption
 // colour, and the dragging of the window by that label. The forms derive
 // from ChromeForm and name their caption label.
-#include "platform/Forms.h"
+#include "platform/forms/Forms.h"
 
 #include <cstdint>
 

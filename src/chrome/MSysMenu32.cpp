@@ -2,8 +2,8 @@
 
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOptions.h"
-#include "platform/Forms.h"
-#include "platform/WindowMenu.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/WindowMenu.h"
 #include "shell/frmMain.h"
 
 namespace MSysMenu32 {

@@ -3,7 +3,7 @@
 // Options..." and the about item after the menu's own items, and a window
 // procedure in front of the window's own that opens the options dialog and
 // the about box for those two commands.
-#include "platform/WindowProc.h"
+#include "platform/forms/WindowProc.h"
 
 #include <QString>
 

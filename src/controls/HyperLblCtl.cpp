@@ -1,9 +1,9 @@
 #include "controls/HyperLblCtl.h"
 
-#include "platform/DesktopServices.h"
-#include "platform/Forms.h"
-#include "platform/HandCursor.h"
-#include "platform/Runtime.h"
+#include "platform/system/DesktopServices.h"
+#include "platform/forms/Forms.h"
+#include "platform/pointer/HandCursor.h"
+#include "platform/system/Runtime.h"
 
 using platform::OLE_COLOR;
 

@@ -7,10 +7,10 @@
 // Host use:  auto* link = new HyperLblCtl(this, "HyperLblCtl1",
 //                {{"linkurl", "https://example.org/"}, {"label", "example.org"}, {"labelcolor", 0x00FF0000}});
 //            link->Move(left, top, 0, 0);   // twips; the size snaps to the text
-#include "platform/Label.h"
-#include "platform/Pointer.h"
-#include "platform/Timer.h"
-#include "platform/UserControl.h"
+#include "platform/intrinsics/Label.h"
+#include "platform/pointer/Pointer.h"
+#include "platform/forms/Timer.h"
+#include "platform/forms/UserControl.h"
 
 #include <cstdint>
 

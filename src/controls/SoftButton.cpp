@@ -1,8 +1,8 @@
 #include "controls/SoftButton.h"
 
-#include "platform/Forms.h"
-#include "platform/MessageBox.h"
-#include "platform/Runtime.h"
+#include "platform/forms/Forms.h"
+#include "platform/system/MessageBox.h"
+#include "platform/system/Runtime.h"
 
 using platform::OLE_COLOR;
 

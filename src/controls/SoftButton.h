@@ -7,10 +7,10 @@
 // Host use:  auto* cmdGo = new SoftButton(this, "cmdGo", {{"caption", "Go"}, {"border", 2}});
 //            cmdGo->Move(left, top, width, height);   // twips
 //            connect(cmdGo, &SoftButton::Click, this, &frmToolBar::cmdGo_Click);
-#include "platform/Label.h"
-#include "platform/Pointer.h"
-#include "platform/Timer.h"
-#include "platform/UserControl.h"
+#include "platform/intrinsics/Label.h"
+#include "platform/pointer/Pointer.h"
+#include "platform/forms/Timer.h"
+#include "platform/forms/UserControl.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 #include "controls/SoftText.h"
 
-#include "platform/AppError.h"
-#include "platform/MessageBox.h"
-#include "platform/Runtime.h"
+#include "platform/system/AppError.h"
+#include "platform/system/MessageBox.h"
+#include "platform/system/Runtime.h"
 
 using platform::OLE_COLOR;
 

@@ -8,10 +8,10 @@
 // Host use:  auto* txtURL = new SoftText(this, "txtURL", {{"ttext", ""}, {"tenabled", true}});
 //            txtURL->Move(left, top, width, height);   // twips; the height follows the text box
 //            connect(txtURL, &SoftText::KeyPress, this, &frmToolBar::txtURL_KeyPress);
-#include "platform/Pointer.h"
-#include "platform/TextBox.h"
-#include "platform/Timer.h"
-#include "platform/UserControl.h"
+#include "platform/pointer/Pointer.h"
+#include "platform/intrinsics/TextBox.h"
+#include "platform/forms/Timer.h"
+#include "platform/forms/UserControl.h"
 
 #include <cstdint>
 

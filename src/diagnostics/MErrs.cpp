@@ -1,7 +1,7 @@
 #include "diagnostics/MErrs.h"
 
-#include "platform/AppError.h"
-#include "platform/MessageBox.h"
+#include "platform/system/AppError.h"
+#include "platform/system/MessageBox.h"
 
 namespace MErrs {
 

@@ -1,7 +1,7 @@
 #include "dialogs/MWin32.h"
 
-#include "platform/AddressCompleter.h"
-#include "platform/VersionInfo.h"
+#include "platform/engine/AddressCompleter.h"
+#include "platform/system/VersionInfo.h"
 
 namespace MWin32 {
 

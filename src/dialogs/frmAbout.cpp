@@ -1,9 +1,9 @@
 #include "dialogs/frmAbout.h"
 
 #include "dialogs/MWin32.h"
-#include "platform/Resources.h"
-#include "platform/Runtime.h"
-#include "platform/VersionInfo.h"
+#include "platform/drawing/Resources.h"
+#include "platform/system/Runtime.h"
+#include "platform/system/VersionInfo.h"
 #include "shell/frmMain.h"
 
 namespace {

@@ -5,9 +5,9 @@
 // hides it, so a later opening shows the same texts again.
 #include "controls/HyperLblCtl.h"
 #include "controls/SoftButton.h"
-#include "platform/Forms.h"
-#include "platform/Image.h"
-#include "platform/Label.h"
+#include "platform/forms/Forms.h"
+#include "platform/intrinsics/Image.h"
+#include "platform/intrinsics/Label.h"
 
 class frmAbout : public platform::Form {
     Q_OBJECT

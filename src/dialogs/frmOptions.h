@@ -7,9 +7,9 @@
 #include "chrome/ChromeForm.h"
 #include "controls/SoftButton.h"
 #include "controls/SoftText.h"
-#include "platform/Frame.h"
-#include "platform/Label.h"
-#include "platform/OptionButton.h"
+#include "platform/intrinsics/Frame.h"
+#include "platform/intrinsics/Label.h"
+#include "platform/intrinsics/OptionButton.h"
 
 class frmOptions : public ChromeForm {
     Q_OBJECT

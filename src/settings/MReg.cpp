@@ -1,10 +1,10 @@
 #include "settings/MReg.h"
 
 #include "diagnostics/MErrs.h"
-#include "platform/AppError.h"
-#include "platform/Forms.h"
-#include "platform/Runtime.h"
-#include "platform/Settings.h"
+#include "platform/system/AppError.h"
+#include "platform/forms/Forms.h"
+#include "platform/system/Runtime.h"
+#include "platform/system/Settings.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "settings/mdlGlobals.h"
 
-#include "platform/AppError.h"
-#include "platform/Settings.h"
+#include "platform/system/AppError.h"
+#include "platform/system/Settings.h"
 
 #include <QLocale>
 

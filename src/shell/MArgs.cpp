@@ -1,6 +1,6 @@
 #include "shell/MArgs.h"
 
-#include "platform/Runtime.h"
+#include "platform/system/Runtime.h"
 #include "shell/MToken.h"
 
 namespace MArgs {

@@ -1,10 +1,10 @@
 #pragma once
 // The main window: the browser above the status bar, the start-up and the
 // shut-down of the program, and the page's title and status shown around it.
-#include "platform/BrowserHost.h"
-#include "platform/Forms.h"
-#include "platform/StatusBar.h"
-#include "platform/Timer.h"
+#include "platform/engine/BrowserHost.h"
+#include "platform/forms/Forms.h"
+#include "platform/intrinsics/StatusBar.h"
+#include "platform/forms/Timer.h"
 
 class frmMain : public platform::Form {
     Q_OBJECT

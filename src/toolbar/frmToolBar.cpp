@@ -2,9 +2,9 @@
 
 #include "diagnostics/MErrs.h"
 #include "dialogs/MWin32.h"
-#include "platform/AppError.h"
-#include "platform/Resources.h"
-#include "platform/Runtime.h"
+#include "platform/system/AppError.h"
+#include "platform/drawing/Resources.h"
+#include "platform/system/Runtime.h"
 #include "settings/MReg.h"
 #include "settings/mdlGlobals.h"
 #include "shell/frmMain.h"

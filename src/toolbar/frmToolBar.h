@@ -6,8 +6,8 @@
 #include "chrome/ChromeForm.h"
 #include "controls/SoftButton.h"
 #include "controls/SoftText.h"
-#include "platform/CommandButton.h"
-#include "platform/Label.h"
+#include "platform/intrinsics/CommandButton.h"
+#include "platform/intrinsics/Label.h"
 
 #include <cstdint>
 

@@ -3,9 +3,9 @@
 #include "TestSupport.h"
 
 #include "chrome/ChromeForm.h"
-#include "platform/Gdi.h"
-#include "platform/Runtime.h"
-#include "platform/Surface.h"
+#include "platform/drawing/Gdi.h"
+#include "platform/system/Runtime.h"
+#include "platform/drawing/Surface.h"
 
 #include <QFile>
 #include <QLabel>

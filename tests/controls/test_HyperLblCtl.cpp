@@ -5,8 +5,8 @@
 #include "TestSupport.h"
 
 #include "controls/HyperLblCtl.h"
-#include "platform/DesktopServices.h"
-#include "platform/Label.h"
+#include "platform/system/DesktopServices.h"
+#include "platform/intrinsics/Label.h"
 
 #include <QSignalSpy>
 

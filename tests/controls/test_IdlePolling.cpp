@@ -7,7 +7,7 @@
 #include "controls/HyperLblCtl.h"
 #include "controls/SoftButton.h"
 #include "controls/SoftText.h"
-#include "platform/Pointer.h"
+#include "platform/pointer/Pointer.h"
 
 #include <QEnterEvent>
 

@@ -4,7 +4,7 @@
 #include "TestSupport.h"
 
 #include "controls/SoftButton.h"
-#include "platform/Label.h"
+#include "platform/intrinsics/Label.h"
 
 #include <QSignalSpy>
 

@@ -5,9 +5,9 @@
 #include "TestSupport.h"
 
 #include "controls/SoftText.h"
-#include "platform/AppError.h"
-#include "platform/Runtime.h"
-#include "platform/TextBox.h"
+#include "platform/system/AppError.h"
+#include "platform/system/Runtime.h"
+#include "platform/intrinsics/TextBox.h"
 
 #include <QSignalSpy>
 

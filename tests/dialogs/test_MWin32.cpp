@@ -2,8 +2,8 @@
 #include "TestSupport.h"
 
 #include "dialogs/MWin32.h"
-#include "platform/AppError.h"
-#include "platform/VersionInfo.h"
+#include "platform/system/AppError.h"
+#include "platform/system/VersionInfo.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -6,9 +6,9 @@
 #include "TestSupport.h"
 
 #include "dialogs/frmAbout.h"
-#include "platform/DesktopServices.h"
-#include "platform/Runtime.h"
-#include "platform/VersionInfo.h"
+#include "platform/system/DesktopServices.h"
+#include "platform/system/Runtime.h"
+#include "platform/system/VersionInfo.h"
 #include "shell/frmMain.h"
 
 #include <QFile>

@@ -2,10 +2,10 @@
 // are applied when it loads, including texts that are not plain numbers.
 #include "TestSupport.h"
 
-#include "platform/AppError.h"
-#include "platform/Forms.h"
-#include "platform/Runtime.h"
-#include "platform/Settings.h"
+#include "platform/system/AppError.h"
+#include "platform/forms/Forms.h"
+#include "platform/system/Runtime.h"
+#include "platform/system/Settings.h"
 #include "settings/MReg.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 // The preferences and the settings store beneath them.
 #include "TestSupport.h"
 
-#include "platform/AppError.h"
-#include "platform/Settings.h"
+#include "platform/system/AppError.h"
+#include "platform/system/Settings.h"
 #include "settings/mdlGlobals.h"
 
 #include <QDir>

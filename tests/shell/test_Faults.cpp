@@ -8,9 +8,9 @@
 #include "TestSupport.h"
 
 #include "dialogs/frmOptions.h"
-#include "platform/Runtime.h"
-#include "platform/Settings.h"
-#include "platform/WindowProc.h"
+#include "platform/system/Runtime.h"
+#include "platform/system/Settings.h"
+#include "platform/forms/WindowProc.h"
 #include "settings/mdlGlobals.h"
 #include "shell/frmMain.h"
 #include "toolbar/frmToolBar.h"

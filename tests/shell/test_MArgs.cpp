@@ -1,7 +1,7 @@
 // The tokenizer and the command-line arguments.
 #include "TestSupport.h"
 
-#include "platform/Runtime.h"
+#include "platform/system/Runtime.h"
 #include "shell/MArgs.h"
 #include "shell/MToken.h"
 

@@ -3,7 +3,7 @@
 // SKERRYWIND_ENGINE_TEST
 #include "TestSupport.h"
 
-#include "platform/Settings.h"
+#include "platform/system/Settings.h"
 
 #include <QDir>
 #include <QProcess>

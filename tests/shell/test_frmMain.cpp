@@ -4,8 +4,8 @@
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
-#include "platform/Runtime.h"
-#include "platform/Settings.h"
+#include "platform/system/Runtime.h"
+#include "platform/system/Settings.h"
 #include "settings/mdlGlobals.h"
 #include "shell/MArgs.h"
 #include "shell/frmMain.h"

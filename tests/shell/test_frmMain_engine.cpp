@@ -2,9 +2,9 @@
 // pages: the start page, the title, the status texts and the busy indicator.
 #include "TestSupport.h"
 
-#include "platform/BrowserHost.h"
-#include "platform/Runtime.h"
-#include "platform/Settings.h"
+#include "platform/engine/BrowserHost.h"
+#include "platform/system/Runtime.h"
+#include "platform/system/Settings.h"
 #include "shell/frmMain.h"
 
 #include <QSignalSpy>

@@ -3,7 +3,7 @@
 // a step that runs once a form shows (for a modal form, from inside its
 // modal display).
 #include "controls/SoftButton.h"
-#include "platform/Forms.h"
+#include "platform/forms/Forms.h"
 
 #include <functional>
 

@@ -2,7 +2,7 @@
 // A pointer the test moves by hand: replaces the program's pointer tracking
 // while it exists. The window under a point is looked up afresh from the
 // shown windows, so covering and hiding windows behave as on a screen.
-#include "platform/Pointer.h"
+#include "platform/pointer/Pointer.h"
 
 #include <QEvent>
 #include <QPoint>

@@ -1,8 +1,8 @@
 #pragma once
 // A browser host that records what the program asks of it, in order, and lets
 // a test raise its events, set Busy and make a chosen call fail.
-#include "platform/AppError.h"
-#include "platform/BrowserHost.h"
+#include "platform/system/AppError.h"
+#include "platform/engine/BrowserHost.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #pragma once
 // What every test program shares: a fresh per-user folder set for each test,
 // the recording message box, and the test main that sets them up.
-#include "platform/Application.h"
-#include "platform/MessageBox.h"
+#include "platform/system/Application.h"
+#include "platform/system/MessageBox.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,7 +1,0 @@
-#include "platform/BenchLog.h"
-
-namespace platform {
-
-Q_LOGGING_CATEGORY(lcBench, "skerrywind.bench", QtWarningMsg)
-
-}  // namespace platform

@@ -1,0 +1,89 @@
+#include "platform/drawing/Surface.h"
+
+#include "platform/drawing/Region.h"
+#include "platform/system/Runtime.h"
+
+#include <QPainter>
+#include <QWidget>
+
+namespace platform {
+
+Surface::Surface(QWidget* owner) : owner_(owner) {}
+
+void Surface::Resize()
+{
+    const QSize size = owner_->size();
+    if (size == image_.size() || size.isEmpty())
+        return;
+    QImage next(size, QImage::Format_RGB32);
+    next.fill(TranslateColor(backColor_));
+    if (!image_.isNull()) {
+        QPainter p(&next);
+        p.drawImage(0, 0, image_);
+    }
+    image_ = std::move(next);
+}
+
+void Surface::Cls()
+{
+    // An image of another size than the owner's is dropped rather than made
+    // again: the next drawing makes it at the owner's size of that time, and
+    // until then the owner shows its back colour. A form clears before it
+    // has its design size, and an image of the size it had then would only
+    // be thrown away.
+    if (image_.size() == owner_->size())
+        image_.fill(TranslateColor(backColor_));
+    else
+        image_ = QImage();
+    Changed();
+}
+
+void Surface::Line(double x1, double y1, double x2, double y2, OLE_COLOR color)
+{
+    Resize();
+    if (image_.isNull())
+        return;
+    QPainter p(&image_);
+    p.setPen(QPen(TranslateColor(color), 0));
+    p.drawLine(QPoint(PixelsX(x1), PixelsY(y1)), QPoint(PixelsX(x2), PixelsY(y2)));
+    Changed();
+}
+
+void Surface::FilledBox(double x1, double y1, double x2, double y2, OLE_COLOR color)
+{
+    Resize();
+    if (image_.isNull())
+        return;
+    QPainter p(&image_);
+    const QPoint a(PixelsX(x1), PixelsY(y1));
+    const QPoint b(PixelsX(x2), PixelsY(y2));
+    p.fillRect(QRect(a, b).normalized(), TranslateColor(color));
+    Changed();
+}
+
+void Surface::FillRegion(const Region& region, OLE_COLOR color)
+{
+    Resize();
+    if (image_.isNull())
+        return;
+    QPainter p(&image_);
+    const QColor fill = TranslateColor(color);
+    for (const QRect& rect : region.Pixels())
+        p.fillRect(rect, fill);
+    Changed();
+}
+
+void Surface::Paint(QPainter& painter) const
+{
+    if (image_.isNull())
+        painter.fillRect(owner_->rect(), TranslateColor(backColor_));
+    else
+        painter.drawImage(0, 0, image_);
+}
+
+void Surface::Changed()
+{
+    owner_->update();
+}
+
+}  // namespace platform

@@ -1,0 +1,235 @@
+#include "platform/engine/WebEngineBrowser.h"
+
+#include "platform/engine/BrowserPage.h"
+#include "platform/engine/Downloads.h"
+
+#include <QDir>
+#include <QPointer>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineView>
+
+namespace platform {
+
+namespace {
+// Schemes the engine opens itself; others go to the engine only when a
+// scheme or a handler was registered for them.
+const QStringList kEngineSchemes = {
+    QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"),  QStringLiteral("qrc"),
+    QStringLiteral("data"), QStringLiteral("about"), QStringLiteral("blob"), QStringLiteral("view-source"),
+};
+
+const QString kDone = QStringLiteral("Done");
+const QString kStopped = QStringLiteral("Stopped");
+
+QString shortReason(const QString& errorString)
+{
+    QString reason = errorString;
+    reason.remove(QStringLiteral("net::"));
+    return reason;
+}
+
+QString errorPage(const QString& address, const QString& reason)
+{
+    return QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Cannot open page</title></head>"
+                          "<body style=\"font-family: sans-serif; margin: 2em\">"
+                          "<h2>This page cannot be opened</h2><p><code>%1</code></p><p>%2</p></body></html>")
+        .arg(address.toHtmlEscaped(), reason.toHtmlEscaped());
+}
+}  // namespace
+
+WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_(new QWebEngineView(parent))
+{
+    // The page lives on the persistent profile, opens new-window requests in
+    // this view and stands in an error page for a lost render process.
+    auto* page = new BrowserPage(view_);
+    view_->setPage(page);
+    connect(page, &BrowserPage::renderProcessLost, this, &WebEngineBrowser::pageLost);
+    // Downloads report their progress and outcome as status texts.
+    auto* downloads = new Downloads(page->profile(), this);
+    connect(downloads, &Downloads::statusText, this, &WebEngineBrowser::StatusTextChange);
+
+    connect(page, &QWebEnginePage::linkHovered, this, &WebEngineBrowser::StatusTextChange);
+    connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::loadingChanged);
+    connect(page, &QWebEnginePage::loadProgress, this, &WebEngineBrowser::loadProgress);
+    connect(page, &QWebEnginePage::titleChanged, this, &WebEngineBrowser::titleChanged);
+    // The engine starts a page's render process when the page is first used.
+    // Using it now, with an empty script in its initial empty document, has
+    // the process start while the rest of the program's windows are built,
+    // and the first navigation finds it ready. Nothing loads and no load
+    // events come of it.
+    page->runJavaScript(QString());
+}
+
+void WebEngineBrowser::Navigate(const QString& URL)
+{
+    const QUrl url = QUrl::fromUserInput(URL, QDir::currentPath());
+    if (!url.isValid() || !engineLoads(url)) {
+        showAddressError(URL, url);
+        return;
+    }
+    addressError_.clear();
+    view_->load(url);
+}
+
+void WebEngineBrowser::GoHome()
+{
+    addressError_.clear();
+    view_->load(QUrl(QString::fromLatin1(HomePageUrl)));
+}
+
+void WebEngineBrowser::GoSearch()
+{
+    addressError_.clear();
+    view_->load(QUrl(QString::fromLatin1(SearchPageUrl)));
+}
+
+void WebEngineBrowser::GoBack()
+{
+    addressError_.clear();
+    view_->back();
+}
+
+void WebEngineBrowser::GoForward()
+{
+    addressError_.clear();
+    view_->forward();
+}
+
+void WebEngineBrowser::Stop()
+{
+    if (view_->page()->isLoading())
+        view_->stop();
+}
+
+void WebEngineBrowser::Refresh()
+{
+    addressError_.clear();
+    view_->reload();
+}
+
+bool WebEngineBrowser::Busy() const
+{
+    return view_->page()->isLoading();
+}
+
+QWidget* WebEngineBrowser::Widget() const
+{
+    return view_;
+}
+
+void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
+{
+    switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+        // The browser's own error page loads from a data address; the texts
+        // name the address the user asked for.
+        if (addressError_.isEmpty())
+            loadingAddress_ = info.url().toString();
+        emit StatusTextChange(QStringLiteral("Opening page %1...").arg(loadingAddress_));
+        break;
+    case QWebEngineLoadingInfo::LoadSucceededStatus: {
+        const QString address = addressError_.isEmpty() ? view_->url().toString() : loadingAddress_;
+        emit StatusTextChange(addressError_.isEmpty() ? kDone : addressError_);
+        addressError_.clear();
+        loadingAddress_.clear();
+        // A page may carry its address as its title until its own title has
+        // been read; ask again now that it has loaded.
+        if (isAddressTitle(view_->page()->title()))
+            resolveTitle(view_->page()->title());
+        emit DocumentComplete(this, QVariant(address));
+        break;
+    }
+    case QWebEngineLoadingInfo::LoadFailedStatus: {
+        // The engine shows its own error page for the address.
+        const QString address = info.url().toString();
+        emit StatusTextChange(QStringLiteral("Cannot open %1 (%2)").arg(address, shortReason(info.errorString())));
+        // A load cut off by a lost page process is followed by the error page,
+        // which still names the lost address.
+        if (addressError_.isEmpty())
+            loadingAddress_.clear();
+        emit DocumentComplete(this, QVariant(address));
+        break;
+    }
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+        emit StatusTextChange(kStopped);
+        loadingAddress_.clear();
+        break;
+    }
+}
+
+void WebEngineBrowser::pageLost(const QString& text)
+{
+    // The error page that stands in for the lost page ends its load with this
+    // text rather than "Done", and under the lost page's address.
+    addressError_ = text;
+    const QUrl lost = view_->url().isEmpty() ? view_->page()->requestedUrl() : view_->url();
+    loadingAddress_ = lost.toString();
+    emit StatusTextChange(text);
+}
+
+void WebEngineBrowser::loadProgress(int percent)
+{
+    if (percent <= 0 || percent >= 100 || loadingAddress_.isEmpty())
+        return;
+    emit StatusTextChange(QStringLiteral("Opening page %1 (%2%)...").arg(loadingAddress_).arg(percent));
+}
+
+void WebEngineBrowser::titleChanged(const QString& title)
+{
+    ++titleGeneration_;
+    if (isAddressTitle(title))
+        resolveTitle(title);
+    else
+        emit TitleChange(title);
+}
+
+// The engine reports the address or the file name as the title of a page
+// that has none; the document itself tells whether the title is its own.
+void WebEngineBrowser::resolveTitle(const QString& title)
+{
+    const quint64 generation = titleGeneration_;
+    QPointer<WebEngineBrowser> self(this);
+    view_->page()->runJavaScript(QStringLiteral("document.title"), [self, generation, title](const QVariant& result) {
+        if (!self || self->titleGeneration_ != generation)
+            return;
+        const QString own = result.toString();
+        emit self->TitleChange(own == title ? title : QString());
+    });
+}
+
+bool WebEngineBrowser::isAddressTitle(const QString& title) const
+{
+    if (title.isEmpty())
+        return false;
+    const QUrl url = view_->url();
+    return title == url.toString() || title == url.toDisplayString() || title == url.fileName()
+           || title == url.toString(QUrl::RemoveScheme).mid(2)
+           || title == url.toDisplayString(QUrl::RemoveScheme | QUrl::StripTrailingSlash).mid(2);
+}
+
+bool WebEngineBrowser::engineLoads(const QUrl& url) const
+{
+    const QString scheme = url.scheme().toLower();
+    if (kEngineSchemes.contains(scheme))
+        return true;
+    const QByteArray name = scheme.toLatin1();
+    return QWebEngineUrlScheme::schemeByName(name).name() == name
+           || view_->page()->profile()->urlSchemeHandler(name) != nullptr;
+}
+
+void WebEngineBrowser::showAddressError(const QString& address, const QUrl& url)
+{
+    const bool unknownScheme = url.isValid() && !url.scheme().isEmpty();
+    const QString reason = unknownScheme ? QStringLiteral("unknown address type") : QStringLiteral("invalid address");
+    const QString explanation = unknownScheme
+                                    ? QStringLiteral("Addresses of the type \"%1:\" cannot be opened.").arg(url.scheme())
+                                    : QStringLiteral("The address is not valid.");
+    addressError_ = QStringLiteral("Cannot open %1 (%2)").arg(address, reason);
+    loadingAddress_ = address;
+    view_->setHtml(errorPage(address, explanation), unknownScheme ? url : QUrl());
+}
+
+}  // namespace platform

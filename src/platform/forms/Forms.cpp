@@ -1,0 +1,389 @@
+#include "platform/forms/Forms.h"
+
+#include "platform/system/AppError.h"
+#include "platform/system/BenchLog.h"
+#include "platform/system/Runtime.h"
+#include "platform/drawing/Surface.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPainter>
+#include <QTimer>
+#include <QWindow>
+
+#include <map>
+#include <vector>
+
+namespace platform {
+
+namespace {
+// How often, and how many times, a newly shown window is checked for its
+// frame before its position is taken as final.
+constexpr int kFrameCheckIntervalMs = 50;
+constexpr int kFrameChecks = 20;
+// The raised edge a form without a system frame draws: two pixels, light at
+// the top and left, dark at the bottom and right.
+constexpr int kDialogEdgeWidth = 2;
+
+struct Registry {
+    std::map<std::type_index, Form*> forms;
+    FormRegistry::LastFormAction lastFormAction = [] { QCoreApplication::exit(0); };
+};
+Registry& registry()
+{
+    static Registry r;
+    return r;
+}
+}  // namespace
+
+// ---- the registry ----
+
+Form* FormRegistry::find(std::type_index type)
+{
+    const auto it = registry().forms.find(type);
+    return it == registry().forms.end() ? nullptr : it->second;
+}
+
+void FormRegistry::add(std::type_index type, Form* form)
+{
+    registry().forms[type] = form;
+}
+
+void FormRegistry::remove(Form* form)
+{
+    auto& forms = registry().forms;
+    for (auto it = forms.begin(); it != forms.end(); ++it) {
+        if (it->second == form) {
+            forms.erase(it);
+            return;
+        }
+    }
+}
+
+void FormRegistry::load(Form* form)
+{
+    // The form counts as loaded from here on, so that a reference to it from
+    // inside its own Form_Load finds this instance.
+    form->loaded_ = true;
+    form->Form_Load();
+}
+
+int FormRegistry::LoadedCount()
+{
+    return int(registry().forms.size());
+}
+
+FormRegistry::LastFormAction FormRegistry::SetLastFormAction(LastFormAction action)
+{
+    LastFormAction previous = std::move(registry().lastFormAction);
+    registry().lastFormAction = std::move(action);
+    return previous;
+}
+
+// ---- the form ----
+
+Form::Form(const QString& name) : QWidget(nullptr), name_(name)
+{
+    setObjectName(name);
+}
+
+Form::~Form()
+{
+    FormRegistry::remove(this);
+}
+
+float Form::Left() const { return float(TwipsX(frameGeometry().x())); }
+float Form::Top() const { return float(TwipsY(frameGeometry().y())); }
+float Form::Width() const { return float(TwipsX(width())) + designFrameWidth_; }
+float Form::Height() const { return float(TwipsY(height())) + designFrameHeight_; }
+float Form::ScaleWidth() const { return float(TwipsX(width())); }
+float Form::ScaleHeight() const { return float(TwipsY(height())); }
+
+void Form::SetLeft(float twips) { placeFrame(QPoint(PixelsX(twips), frameGeometry().y())); }
+void Form::SetTop(float twips) { placeFrame(QPoint(frameGeometry().x(), PixelsY(twips))); }
+
+void Form::Move(float left, float top) { placeFrame(QPoint(PixelsX(left), PixelsY(top))); }
+
+void Form::placeFrame(QPoint framePosition)
+{
+    move(framePosition);
+    // On X11 the frame of a window that is not shown is not known yet, and
+    // the window system may place the client area where the frame's corner
+    // belongs. The position is checked again once the frame is there.
+    if (isVisible())
+        pendingFramePosition_.reset();
+    else
+        pendingFramePosition_ = framePosition;
+}
+
+void Form::settleFramePosition()
+{
+    if (!pendingFramePosition_ || !isVisible())
+        return;
+    const QWindow* window = windowHandle();
+    const bool frameKnown = window && !window->frameMargins().isNull();
+    // Without a window manager no frame ever comes; the checks end then.
+    if (!frameKnown && ++frameChecks_ < kFrameChecks) {
+        QTimer::singleShot(kFrameCheckIntervalMs, this, &Form::settleFramePosition);
+        return;
+    }
+    const QPoint wanted = *pendingFramePosition_;
+    pendingFramePosition_.reset();
+    if (frameGeometry().topLeft() != wanted && WindowState() == vbNormal)
+        move(wanted);
+}
+namespace {
+// A client size in pixels for an outer size in twips. A negative outer size,
+// or one beyond what a window can have, is refused with error 380; an outer
+// size smaller than the design frame leaves no client area.
+int clientPixels(float outerTwips, float frameTwips, int (*toPixels)(double))
+{
+    if (!(outerTwips >= 0))
+        Raise(errInvalidPropertyValue);
+    const int pixels = std::max(0, toPixels(double(outerTwips) - frameTwips));
+    if (pixels > QWIDGETSIZE_MAX)
+        Raise(errInvalidPropertyValue);
+    return pixels;
+}
+}  // namespace
+
+void Form::SetWidth(float twips) { resize(clientPixels(twips, designFrameWidth_, PixelsX), height()); }
+void Form::SetHeight(float twips) { resize(width(), clientPixels(twips, designFrameHeight_, PixelsY)); }
+
+void Form::SetCaption(const QString& caption)
+{
+    caption_ = caption;
+    // Qt reads "[*]" in a window title as the place of the modified mark and
+    // drops it; doubled, it shows once.
+    setWindowTitle(QString(caption).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+    qCInfo(lcBench).noquote() << "caption" << name_ << caption;
+}
+
+void Form::SetDesignFrame(float widthTwips, float heightTwips)
+{
+    designFrameWidth_ = widthTwips;
+    designFrameHeight_ = heightTwips;
+}
+
+void Form::SetClientSize(float widthTwips, float heightTwips)
+{
+    resize(PixelsX(widthTwips), PixelsY(heightTwips));
+}
+
+void Form::SetBorderless(bool on)
+{
+    borderless_ = on;
+    // A tool window has no taskbar entry, with an owner or without one.
+    Qt::WindowFlags flags = windowFlags() & ~Qt::WindowType_Mask;
+    flags |= on ? (Qt::Tool | Qt::FramelessWindowHint) : Qt::Window;
+    if (!on)
+        flags &= ~Qt::FramelessWindowHint;
+    setWindowFlags(flags);
+}
+
+void Form::SetDialogFrameWithoutTitle()
+{
+    SetBorderless(true);
+    drawnDialogFrame_ = true;
+    update();
+}
+
+void Form::SetAutoRedraw(bool on)
+{
+    if (on && !surface_) {
+        surface_ = std::make_unique<Surface>(this);
+        surface_->SetBackColor(backColor_);
+        surface_->Cls();
+    } else if (!on) {
+        surface_.reset();
+        update();
+    }
+}
+
+Surface& Form::hDC()
+{
+    SetAutoRedraw(true);
+    return *surface_;
+}
+
+void Form::FilledBox(double x1, double y1, double x2, double y2, OLE_COLOR color)
+{
+    hDC().FilledBox(x1, y1, x2, y2, color);
+}
+
+void Form::SetBackColor(OLE_COLOR color)
+{
+    backColor_ = color;
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, TranslateColor(color));
+    setPalette(pal);
+    if (surface_) {
+        surface_->SetBackColor(color);
+        surface_->Cls();
+    }
+}
+
+int Form::WindowState() const
+{
+    const Qt::WindowStates state = windowState();
+    if (state & Qt::WindowMinimized)
+        return vbMinimized;
+    if (state & Qt::WindowMaximized)
+        return vbMaximized;
+    return vbNormal;
+}
+
+void Form::applyOwner(Form* owner)
+{
+    if (!owner || owner == this || parentWidget() == owner)
+        return;
+    // An owned window stays above its owner and has no taskbar entry.
+    const QPoint position = frameGeometry().topLeft();
+    const bool wasPlaced = testAttribute(Qt::WA_Moved);
+    Qt::WindowFlags flags = (windowFlags() & ~Qt::WindowType_Mask) | Qt::Tool;
+    setParent(owner, flags);
+    if (wasPlaced)
+        move(position);
+}
+
+void Form::Show(int modal, Form* owner)
+{
+    applyOwner(owner);
+    if (startUpPosition_ == vbStartUpOwner && owner && !isVisible()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(owner->frameGeometry().center());
+        placeFrame(frame.topLeft());
+    }
+    if (modal == vbModal) {
+        setWindowModality(Qt::ApplicationModal);
+        show();
+        activate();
+        QEventLoop loop;
+        modalLoop_ = &loop;
+        QPointer<Form> self(this);
+        loop.exec(QEventLoop::DialogExec);
+        if (self)
+            self->modalLoop_ = nullptr;
+        return;
+    }
+    show();
+    activate();
+}
+
+void Form::activate()
+{
+    raise();
+    // QWidget::activateWindow() does nothing for an owned window while its
+    // owner is active (Qt counts the pair as one), so ask the window itself.
+    if (QWindow* window = windowHandle())
+        window->requestActivate();
+}
+
+void Form::Hide()
+{
+    hide();
+    if (modalLoop_)
+        modalLoop_->quit();
+}
+
+void Form::Unload()
+{
+    if (unloading_ || !loaded_)
+        return;
+    unloading_ = true;
+    int16_t cancel = 0;
+    // Whatever Form_Unload does, the form goes; a failure it lets through is
+    // passed on once the form is gone.
+    std::exception_ptr failure;
+    try {
+        Form_Unload(cancel);
+    } catch (...) {
+        failure = std::current_exception();
+        cancel = 0;
+    }
+    if (cancel != 0) {
+        unloading_ = false;
+        return;
+    }
+    // Forms this one owns go with it, through their own unload.
+    const QList<Form*> owned = findChildren<Form*>(Qt::FindDirectChildrenOnly);
+    for (Form* child : owned)
+        child->Unload();
+
+    loaded_ = false;
+    if (modalLoop_)
+        modalLoop_->quit();
+    hide();
+    FormRegistry::remove(this);
+    deleteLater();
+    if (FormRegistry::LoadedCount() == 0 && registry().lastFormAction)
+        registry().lastFormAction();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    // Closing by the window's own means unloads the form.
+    event->ignore();
+    Unload();
+}
+
+void Form::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (surface_)
+        surface_->Resize();
+    if (loaded_ && !unloading_)
+        Form_Resize();
+}
+
+void Form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // A borderless window has no frame to wait for.
+    if (pendingFramePosition_ && !borderless_) {
+        frameChecks_ = 0;
+        QTimer::singleShot(0, this, &Form::settleFramePosition);
+    }
+}
+
+void Form::paintEvent(QPaintEvent* event)
+{
+    if (!surface_)
+        QWidget::paintEvent(event);
+    QPainter painter(this);
+    if (surface_)
+        surface_->Paint(painter);
+    if (drawnDialogFrame_)
+        paintDialogEdge(painter);
+}
+
+void Form::paintDialogEdge(QPainter& painter) const
+{
+    // Outer ring: button face above and left, dark shadow below and right;
+    // inner ring: highlight above and left, button shadow below and right.
+    const QPalette& pal = palette();
+    const QColor topLeft[kDialogEdgeWidth] = {pal.color(QPalette::Button), pal.color(QPalette::Light)};
+    const QColor bottomRight[kDialogEdgeWidth] = {pal.color(QPalette::Shadow), pal.color(QPalette::Dark)};
+    QRect r = rect();
+    for (int ring = 0; ring < kDialogEdgeWidth; ++ring) {
+        painter.setPen(topLeft[ring]);
+        painter.drawLine(r.topLeft(), r.topRight());
+        painter.drawLine(r.topLeft(), r.bottomLeft());
+        painter.setPen(bottomRight[ring]);
+        painter.drawLine(r.bottomLeft(), r.bottomRight());
+        painter.drawLine(r.topRight(), r.bottomRight());
+        r.adjust(1, 1, -1, -1);
+    }
+}
+
+void Form::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && loaded_ && !unloading_)
+        Form_Resize();
+}
+
+}  // namespace platform

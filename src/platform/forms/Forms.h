@@ -1,0 +1,221 @@
+#pragma once
+// The forms runtime: one instance per form class, created and loaded on first
+// reference, shown modeless or modal with an owner, hidden, unloaded; the
+// program ends when no form is left loaded.
+#include "platform/drawing/OleColor.h"
+
+#include <QIcon>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <typeindex>
+
+class QEventLoop;
+class QPainter;
+
+namespace platform {
+
+class Surface;
+
+inline constexpr int vbModeless = 0;
+inline constexpr int vbModal = 1;
+
+inline constexpr int vbNormal = 0;
+inline constexpr int vbMinimized = 1;
+inline constexpr int vbMaximized = 2;
+
+// Shift state bits of key and mouse events.
+inline constexpr int16_t vbShiftMask = 1;
+inline constexpr int16_t vbCtrlMask = 2;
+inline constexpr int16_t vbAltMask = 4;
+
+// Mouse buttons of mouse events.
+inline constexpr int16_t vbLeftButton = 1;
+inline constexpr int16_t vbRightButton = 2;
+inline constexpr int16_t vbMiddleButton = 4;
+
+// Where a form is placed when it is shown (StartUpPosition).
+inline constexpr int vbStartUpManual = 0;
+inline constexpr int vbStartUpOwner = 1;
+
+// Key codes of key events (the virtual-key numbering).
+inline constexpr int16_t vbKeyF4 = 0x73;
+
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    // The form's name as stored in placements ("frmMain", ...).
+    QString Name() const { return name_; }
+
+    // Outer position and size in twips: the window frame's corner, and the
+    // client size plus the design frame (see SetDesignFrame).
+    float Left() const;
+    float Top() const;
+    float Width() const;
+    float Height() const;
+    void SetLeft(float twips);
+    void SetTop(float twips);
+    void SetWidth(float twips);
+    void SetHeight(float twips);
+    // Moves the form's corner to (left, top) twips in one step; the size stays.
+    void Move(float left, float top);
+    // Client area in twips.
+    float ScaleWidth() const;
+    float ScaleHeight() const;
+
+    QString Caption() const { return caption_; }
+    // The title bar shows the caption as it stands, "[*]" included.
+    void SetCaption(const QString& caption);
+
+    bool Visible() const { return isVisible(); }
+    // The form's icon, as a picture for other forms to show.
+    QIcon Icon() const { return windowIcon(); }
+    int WindowState() const;
+
+    // Shows the form, modeless or modal, owned by `owner` (it then stays above
+    // its owner and has no taskbar entry). A modal Show returns when the form
+    // is hidden or unloaded.
+    void Show(int modal = vbModeless, Form* owner = nullptr);
+    void Hide();
+    // Runs Form_Unload, destroys the form and, when it was the last one, ends
+    // the program. A form that sets Cancel stays loaded.
+    void Unload();
+
+    // The window handle the platform knows the form by.
+    QWidget* hWnd() { return this; }
+
+    // The persistent image (AutoRedraw): drawing goes to an image that the
+    // form shows whenever it repaints, so it survives until drawn over. The
+    // image exists from SetAutoRedraw(true) or the first use of hDC().
+    void SetAutoRedraw(bool on);
+    bool AutoRedraw() const { return surface_ != nullptr; }
+    Surface& hDC();
+    // A filled box from (x1, y1) to (x2, y2) twips on the persistent image,
+    // outline and interior in one colour.
+    void FilledBox(double x1, double y1, double x2, double y2, OLE_COLOR color);
+    // The back colour; setting it clears the persistent image.
+    OLE_COLOR BackColor() const { return backColor_; }
+    void SetBackColor(OLE_COLOR color);
+
+protected:
+    explicit Form(const QString& name);
+    ~Form() override;
+
+    // The form's event handlers; the runtime calls them.
+    virtual void Form_Load() {}
+    virtual void Form_Unload(int16_t& Cancel) { (void)Cancel; }
+    virtual void Form_Resize() {}
+    virtual void Form_KeyDown(int16_t KeyCode, int16_t Shift) { (void)KeyCode; (void)Shift; }
+    virtual void Form_Activate() {}
+    virtual void Form_Deactivate() {}
+
+    // The frame around the client area at design, in twips: the outer Width
+    // and Height are the client size plus this, whatever the window manager
+    // draws. Borderless forms have none.
+    void SetDesignFrame(float widthTwips, float heightTwips);
+    // Sizes the client area (twips).
+    void SetClientSize(float widthTwips, float heightTwips);
+    // Key preview: Form_KeyDown sees each key before the focused control.
+    void SetKeyPreview(bool on) { keyPreview_ = on; }
+    // A borderless form: no system frame or title bar, no taskbar entry.
+    void SetBorderless(bool on);
+    // A fixed dialog frame without a title bar: no caption, no buttons, no
+    // taskbar entry. Window managers draw no frame without a title bar, so
+    // the form draws a thin raised edge around its client area itself.
+    void SetDialogFrameWithoutTitle();
+    // vbStartUpOwner: centred on the owner each time it is shown.
+    void SetStartUpPosition(int position) { startUpPosition_ = position; }
+
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    friend class FormRegistry;
+    friend class ApplicationEvents;
+
+    void applyOwner(Form* owner);
+    void paintDialogEdge(QPainter& painter) const;
+    void activate();
+    void placeFrame(QPoint framePosition);
+    void settleFramePosition();
+
+    QString name_;
+    QString caption_;
+    float designFrameWidth_ = 0;
+    float designFrameHeight_ = 0;
+    bool keyPreview_ = false;
+    bool borderless_ = false;
+    bool drawnDialogFrame_ = false;
+    int startUpPosition_ = vbStartUpManual;
+    OLE_COLOR backColor_ = COLOR_BTNFACE;
+    std::unique_ptr<Surface> surface_;
+    // Where the frame's corner was asked to be while the window was hidden,
+    // until the shown window's frame is known to be there.
+    std::optional<QPoint> pendingFramePosition_;
+    int frameChecks_ = 0;
+    bool loaded_ = false;
+    bool unloading_ = false;
+    QPointer<QEventLoop> modalLoop_;
+};
+
+// The single-instance registry behind the forms.
+class FormRegistry {
+public:
+    // The loaded instance of F; creates and loads it on first reference.
+    template <class F>
+    static F& Ref()
+    {
+        if (Form* existing = find(typeid(F)))
+            return static_cast<F&>(*existing);
+        F* form = new F();
+        add(typeid(F), form);
+        load(form);
+        return *form;
+    }
+
+    // Whether F is loaded, without loading it.
+    template <class F>
+    static bool IsLoaded()
+    {
+        return find(typeid(F)) != nullptr;
+    }
+
+    // Unloads F if it is loaded.
+    template <class F>
+    static void UnloadIfLoaded()
+    {
+        if (Form* form = find(typeid(F)))
+            form->Unload();
+    }
+
+    static int LoadedCount();
+
+    // What happens when the last form is unloaded: by default the event loop
+    // is told to exit. Tests replace it. Returns the previous action.
+    using LastFormAction = std::function<void()>;
+    static LastFormAction SetLastFormAction(LastFormAction action);
+
+private:
+    friend class Form;
+    static Form* find(std::type_index type);
+    static void add(std::type_index type, Form* form);
+    static void remove(Form* form);
+    static void load(Form* form);
+};
+
+// Reference to a form: loads it on first use.
+template <class F>
+F& Forms()
+{
+    return FormRegistry::Ref<F>();
+}
+
+}  // namespace platform

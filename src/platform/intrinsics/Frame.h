@@ -1,0 +1,27 @@
+#pragma once
+// A frame of the forms runtime: a captioned box that holds other controls,
+// which are placed in twips relative to its top-left corner.
+#include "platform/drawing/OleColor.h"
+
+#include <QGroupBox>
+
+namespace platform {
+
+class Frame : public QGroupBox {
+    Q_OBJECT
+public:
+    Frame(QWidget* parent, const QString& name);
+
+    QString Caption() const { return title(); }
+    void SetCaption(const QString& caption) { setTitle(caption); }
+    OLE_COLOR BackColor() const { return backColor_; }
+    void SetBackColor(OLE_COLOR color);
+    // The caption's font; the controls inside keep their own.
+    void SetFont(const QString& name, double pointSize, bool bold = false, bool italic = false);
+    void Move(float left, float top, float width, float height);
+
+private:
+    OLE_COLOR backColor_ = COLOR_BTNFACE;
+};
+
+}  // namespace platform

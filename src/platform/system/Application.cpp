@@ -1,0 +1,173 @@
+#include "platform/system/Application.h"
+
+#include "platform/system/AppError.h"
+#include "platform/forms/Forms.h"
+#include "platform/system/MessageBox.h"
+#include "platform/system/Runtime.h"
+
+#include <QDBusConnection>
+#include <QFont>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QSet>
+#include <QWindow>
+
+namespace platform {
+
+namespace {
+// Key presses in delivery whose form has seen them. A key that the focused
+// widget leaves goes on to its parents, up to the form; the form must not
+// see it a second time there, even when its handler moved the focus.
+QSet<const QEvent*>& previewedKeys()
+{
+    static QSet<const QEvent*> events;
+    return events;
+}
+}  // namespace
+
+// Delivers the forms runtime's application-wide events: key preview and the
+// Activate/Deactivate pair, which moves only between the program's own forms
+// (switching to another application and back changes nothing).
+class ApplicationEvents : public QObject {
+public:
+    explicit ApplicationEvents(QGuiApplication* app) : QObject(app)
+    {
+        app->installEventFilter(this);
+        connect(app, &QGuiApplication::focusWindowChanged, this, &ApplicationEvents::focusWindowChanged);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType() || previewedKeys().contains(event))
+            return false;
+        // A key goes first to the focused widget (or the window when nothing
+        // has the focus); the form sees it there, once, before that widget.
+        auto* widget = static_cast<QWidget*>(watched);
+        QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : widget->window();
+        if (widget != first)
+            return false;
+        auto* form = qobject_cast<Form*>(widget->window());
+        if (!form || !form->keyPreview_ || !form->loaded_)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        previewedKeys().insert(event);
+        form->Form_KeyDown(VbKeyCode(key->key()), VbShiftState(key->modifiers()));
+        return false;
+    }
+
+private:
+    void focusWindowChanged(QWindow* window)
+    {
+        if (!window)
+            return;
+        Form* form = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->windowHandle() == window) {
+                form = qobject_cast<Form*>(top);
+                break;
+            }
+        }
+        if (!form || form == active_)
+            return;
+        QPointer<Form> previous = active_;
+        active_ = form;
+        if (previous && previous->loaded_)
+            previous->Form_Deactivate();
+        if (form->loaded_)
+            form->Form_Activate();
+    }
+
+    QPointer<Form> active_;
+};
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // Only the forms runtime ends the program: when no form is left loaded.
+    setQuitOnLastWindowClosed(false);
+    SetCommandLineArguments(arguments().mid(1));
+    // The design fonts, by the metric-compatible families Debian ships.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Courier New"), {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
+    new ApplicationEvents(this);
+    // Reading the system's fonts and reaching the session bus (which the
+    // accessibility support asks for at the first widget text) take a while;
+    // they run on their own thread while the main thread starts the web
+    // engine, which mostly waits.
+    warmUp_ = std::thread([] {
+        QFontDatabase::families();
+        QDBusConnection::sessionBus();
+    });
+}
+
+Application::~Application()
+{
+    if (warmUp_.joinable())
+        warmUp_.join();
+}
+
+bool Application::notify(QObject* receiver, QEvent* event)
+{
+    // The delivery of a key press ends here, wherever it went on the way.
+    const bool keyPress = event->type() == QEvent::KeyPress;
+    try {
+        const bool handled = QApplication::notify(receiver, event);
+        if (keyPress)
+            previewedKeys().remove(event);
+        return handled;
+    } catch (...) {
+        if (keyPress)
+            previewedKeys().remove(event);
+        ReportUntrappedError();
+        return false;
+    }
+}
+
+void ReportUntrappedError()
+{
+    const ErrObject e = Err();
+    MsgBox(QStringLiteral("Run-time error '%1':\r\n\r\n%2").arg(e.Number).arg(e.Description), vbExclamation);
+}
+
+int16_t VbKeyCode(int qtKey)
+{
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return int16_t(0x70 + (qtKey - Qt::Key_F1));
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+        return int16_t(qtKey);
+    switch (qtKey) {
+    case Qt::Key_Backspace: return 0x08;
+    case Qt::Key_Tab: return 0x09;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 0x0D;
+    case Qt::Key_Shift: return 0x10;
+    case Qt::Key_Control: return 0x11;
+    case Qt::Key_Alt: return 0x12;
+    case Qt::Key_Escape: return 0x1B;
+    case Qt::Key_Space: return 0x20;
+    case Qt::Key_PageUp: return 0x21;
+    case Qt::Key_PageDown: return 0x22;
+    case Qt::Key_End: return 0x23;
+    case Qt::Key_Home: return 0x24;
+    case Qt::Key_Left: return 0x25;
+    case Qt::Key_Up: return 0x26;
+    case Qt::Key_Right: return 0x27;
+    case Qt::Key_Down: return 0x28;
+    case Qt::Key_Insert: return 0x2D;
+    case Qt::Key_Delete: return 0x2E;
+    default: return 0;
+    }
+}
+
+int16_t VbShiftState(Qt::KeyboardModifiers modifiers)
+{
+    int16_t state = 0;
+    if (modifiers & Qt::ShiftModifier) state |= vbShiftMask;
+    if (modifiers & Qt::ControlModifier) state |= vbCtrlMask;
+    if (modifiers & Qt::AltModifier) state |= vbAltMask;
+    return state;
+}
+
+}  // namespace platform

@@ -1,0 +1,78 @@
+#include "platform/system/TerminationSignals.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QSocketNotifier>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+constexpr std::array<int, 3> terminationSignals {SIGTERM, SIGINT, SIGHUP};
+
+int writeEnd = -1;
+volatile std::sig_atomic_t pending = 0;
+
+// Only async-signal-safe calls here.
+void onSignal(int signalNumber)
+{
+    if (pending) {
+        // The first one is still being handled: this one ends the program.
+        std::signal(signalNumber, SIG_DFL);
+        std::raise(signalNumber);
+        return;
+    }
+    pending = 1;
+    const int savedErrno = errno;
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    [[maybe_unused]] const ssize_t written = ::write(writeEnd, &byte, 1);
+    errno = savedErrno;
+}
+
+QPointer<TerminationSignals>& current()
+{
+    static QPointer<TerminationSignals> instance;
+    return instance;
+}
+}  // namespace
+
+TerminationSignals::TerminationSignals(int readEnd, QObject* parent)
+    : QObject(parent), readEnd_(readEnd), notifier_(new QSocketNotifier(readEnd, QSocketNotifier::Read, this))
+{
+    connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::readSignals);
+}
+
+void TerminationSignals::install(Handler handler)
+{
+    if (!current()) {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;  // no pipe: the signals keep their default action
+        writeEnd = ends[1];
+        current() = new TerminationSignals(ends[0], QCoreApplication::instance());
+        struct sigaction action {};
+        action.sa_handler = onSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (int signalNumber : terminationSignals)
+            ::sigaction(signalNumber, &action, nullptr);
+    }
+    current()->handler_ = std::move(handler);
+}
+
+void TerminationSignals::readSignals()
+{
+    unsigned char byte = 0;
+    while (::read(readEnd_, &byte, 1) == 1) {
+        if (handler_)
+            handler_(byte);
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,169 @@
+// Startup choices: the engine's sandbox and the window-system platform.
+#include "TestSupport.h"
+
+#include "platform/system/StartupEnvironment.h"
+
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QProcess>
+
+#include <optional>
+
+#include <cstdio>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using platform::ChoosePlatform;
+
+namespace {
+constexpr auto prepareMode = "--prepare-environment";
+
+// A child run: applies the choices and prints what they left.
+int runPrepare()
+{
+    platform::PrepareStartupEnvironment();
+    std::printf("sandbox=%s platform=%s\n", qgetenv("QTWEBENGINE_DISABLE_SANDBOX").constData(),
+                qgetenv("QT_QPA_PLATFORM").constData());
+    return 0;
+}
+}  // namespace
+using platform::ChooseSandbox;
+
+Q_DECLARE_METATYPE(std::optional<int>)
+
+class TestStartupEnvironment : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sandbox_data()
+    {
+        QTest::addColumn<bool>("root");
+        QTest::addColumn<QByteArray>("variable");  // "<unset>" for none
+        QTest::addColumn<bool>("turnOff");
+        QTest::addColumn<bool>("notice");
+        QTest::newRow("user keeps the sandbox") << false << QByteArray("<unset>") << false << false;
+        QTest::newRow("user who turned it off is left alone") << false << QByteArray("1") << false << false;
+        QTest::newRow("root turns it off") << true << QByteArray("<unset>") << true << true;
+        QTest::newRow("root with it already off") << true << QByteArray("1") << false << true;
+        QTest::newRow("root with an empty setting") << true << QByteArray("") << true << true;
+    }
+    void sandbox()
+    {
+        QFETCH(bool, root);
+        QFETCH(QByteArray, variable);
+        QFETCH(bool, turnOff);
+        QFETCH(bool, notice);
+        const platform::SandboxChoice choice =
+            ChooseSandbox(root, variable == "<unset>" ? nullptr : variable.constData());
+        QCOMPARE(choice.turnOff, turnOff);
+        QCOMPARE(!choice.notice.empty(), notice);
+        // One line, no more.
+        QVERIFY(choice.notice.find('\n') == std::string::npos);
+    }
+
+    void localDisplayNumber_data()
+    {
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<std::optional<int>>("number");
+        QTest::newRow("plain") << ":0" << std::optional<int>(0);
+        QTest::newRow("screen") << ":1.0" << std::optional<int>(1);
+        QTest::newRow("unix host") << "unix:12" << std::optional<int>(12);
+        QTest::newRow("ssh forwarding") << "localhost:10.0" << std::optional<int>();
+        QTest::newRow("remote host") << "example.org:0" << std::optional<int>();
+        QTest::newRow("no number") << ":" << std::optional<int>();
+        QTest::newRow("not a number") << ":x" << std::optional<int>();
+        QTest::newRow("overlong number") << ":99999999999" << std::optional<int>();
+    }
+    void localDisplayNumber()
+    {
+        QFETCH(QString, display);
+        QFETCH(std::optional<int>, number);
+        QCOMPARE(platform::LocalDisplayNumber(display.toStdString()), number);
+    }
+
+    void platform_data()
+    {
+        QTest::addColumn<QByteArray>("qpa");      // "<unset>" for none
+        QTest::addColumn<QByteArray>("display");  // "<unset>" for none
+        QTest::addColumn<bool>("socketAnswers");
+        QTest::addColumn<QString>("expected");    // empty: Qt's own choice
+        QTest::newRow("X display answers") << QByteArray("<unset>") << QByteArray(":0") << true << "xcb";
+        QTest::newRow("empty platform counts as unset") << QByteArray("") << QByteArray(":1") << true << "xcb";
+        QTest::newRow("user's choice wins") << QByteArray("wayland") << QByteArray(":0") << true << "";
+        QTest::newRow("no display") << QByteArray("<unset>") << QByteArray("<unset>") << true << "";
+        QTest::newRow("display does not answer") << QByteArray("<unset>") << QByteArray(":0") << false << "";
+        QTest::newRow("remote display left to Qt") << QByteArray("<unset>") << QByteArray("localhost:10.0") << true << "";
+    }
+    void platform()
+    {
+        QFETCH(QByteArray, qpa);
+        QFETCH(QByteArray, display);
+        QFETCH(bool, socketAnswers);
+        QFETCH(QString, expected);
+        std::string asked;
+        const auto chosen = ChoosePlatform(qpa == "<unset>" ? nullptr : qpa.constData(),
+                                           display == "<unset>" ? nullptr : display.constData(),
+                                           [&](const std::string& path) { asked = path; return socketAnswers; });
+        QCOMPARE(QString::fromStdString(chosen.value_or("")), expected);
+        if (!expected.isEmpty())
+            QCOMPARE(asked, "/tmp/.X11-unix/X" + display.mid(1).toStdString());
+    }
+
+    void preparingSaysOnceWhenTheSandboxIsOff()
+    {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("QTWEBENGINE_DISABLE_SANDBOX");
+        environment.remove("QT_QPA_PLATFORM");
+        environment.remove("DISPLAY");
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {QLatin1String(prepareMode)});
+        QVERIFY(child.waitForFinished());
+        const QByteArray output = child.readAllStandardOutput().trimmed();
+        const QByteArray errors = child.readAllStandardError();
+        if (::geteuid() == 0) {
+            QCOMPARE(output, QByteArray("sandbox=1 platform="));
+            QCOMPARE(errors.count('\n'), 1);
+            QVERIFY(errors.contains("root"));
+        } else {
+            QCOMPARE(output, QByteArray("sandbox= platform="));
+            QCOMPARE(errors, QByteArray());
+        }
+    }
+
+    void socketAnswersOnlyWhileSomethingListens()
+    {
+        skwtest::FreshUserFolders();
+        const std::string missing = (skwtest::UserFolder() + "/X0").toStdString();
+        QVERIFY(!platform::SocketAnswers(missing));
+
+        QLocalServer server;
+        QVERIFY(server.listen(skwtest::UserFolder() + "/X1"));
+        QVERIFY(platform::SocketAnswers(server.fullServerName().toStdString()));
+
+        // A socket left behind by a server that is gone.
+        const std::string stale = (skwtest::UserFolder() + "/X2").toStdString();
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, stale.c_str());
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+        ::close(fd);
+        QVERIFY(QFileInfo::exists(QString::fromStdString(stale)));
+        QVERIFY(!platform::SocketAnswers(stale));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && qstrcmp(argv[1], prepareMode) == 0)
+        return runPrepare();
+    skwtest::PrepareEnvironment();
+    platform::Application app(argc, argv);
+    skwtest::FreshUserFolders();
+    TestStartupEnvironment tc;
+    return QTest::qExec(&tc, argc, argv);
+}
+#include "test_StartupEnvironment.moc"
