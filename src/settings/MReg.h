@@ -11,7 +11,8 @@ class Form;
 namespace MReg {
 
 // Stores the form's Left and Top, and with bSaveSize its Width and Height.
-// Traps and reports its own errors.
+// Traps and reports its own errors. Does nothing for a form whose placement
+// RegLoadFormPos has not read in this run.
 void RegSaveFormPos(platform::Form& frm, bool bSaveSize);
 
 // Applies whatever is stored for the form, each coordinate by itself. Traps

@@ -17,6 +17,8 @@ bool GetShowToolbar();
 void SaveShowToolbar(bool value);
 
 void LoadPrefs();
+// Writes the three preferences; does nothing until LoadPrefs has read them
+// in this run.
 void SavePrefs();
 
 // The stored form of "Show Toolbar": "True" or "False" when written; when read,

@@ -1,6 +1,7 @@
 #include "platform/forms/Timer.h"
 
 #include "platform/system/Application.h"
+#include "platform/system/CodeDepth.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -158,6 +159,7 @@ void Timer::tick()
     if (running_ || !enabled_)
         return;
     seenSerial_ = pointerSerial;
+    CodeScope scope;
     // The handler may let events run that destroy this timer.
     QPointer<Timer> self(this);
     running_ = true;

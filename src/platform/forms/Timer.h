@@ -17,6 +17,7 @@
 namespace platform {
 
 class Timer : public QObject {
+    Q_OBJECT
 public:
     Timer(QObject* parent, std::function<void()> onTimer);
     ~Timer() override;

@@ -42,7 +42,7 @@ int runChild(int argc, char** argv)
     platform::Application app(argc, argv);
     frmSignalled::refuse = qstrcmp(argv[1], refusingChildMode) == 0;
     platform::Forms<frmSignalled>().Show();
-    platform::TerminationSignals::install([](int) { platform::FormRegistry::UnloadIfLoaded<frmSignalled>(); });
+    platform::TerminationSignals::SetHandler([](int) { platform::FormRegistry::UnloadIfLoaded<frmSignalled>(); });
     std::printf("ready\n");
     std::fflush(stdout);
     return app.exec();
