@@ -27,7 +27,8 @@ constexpr long long kExponentLimit = 1'000'000'000;
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
-// The forms whose stored placement RegLoadFormPos has applied in this run.
+// The forms whose stored placement RegLoadFormPos has applied since their
+// placement was last written.
 QSet<QString>& placementsRead()
 {
     static QSet<QString> names;
@@ -135,6 +136,7 @@ void RegSaveFormPos(platform::Form& frm, bool bSaveSize)
             platform::SaveSetting(kAppName, frm.Name(), kWidth, PlacementText(frm.Width()));
             platform::SaveSetting(kAppName, frm.Name(), kHeight, PlacementText(frm.Height()));
         }
+        placementsRead().remove(frm.Name());
     } catch (...) {
         MErrs::ReportError(QStringLiteral("MReg"), QStringLiteral("RegSaveFormPos"), platform::Err().Number);
     }
@@ -160,8 +162,10 @@ void RegLoadFormPos(platform::Form& frm)
         MErrs::ReportError(QStringLiteral("MReg"), QStringLiteral("RegLoadFormPos"), platform::Err().Number);
     }
     // Applied, as far as it could be: from now on the form's place is the
-    // user's, and closing it stores it.
-    placementsRead().insert(frm.Name());
+    // user's, and closing it stores it (unless it closed meanwhile, while the
+    // report was open).
+    if (frm.Loaded())
+        placementsRead().insert(frm.Name());
 }
 
 }  // namespace MReg

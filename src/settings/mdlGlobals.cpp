@@ -16,8 +16,8 @@ const QString kHomepage = QStringLiteral("Default Homepage");
 const QString kSearchPage = QStringLiteral("Default SearchPage");
 const QString kShowToolbar = QStringLiteral("Show Toolbar");
 
-// The in-memory preferences stand for the stored ones once LoadPrefs has read
-// them in this run; before that they are defaults.
+// LoadPrefs has read the preferences since SavePrefs last wrote them: until
+// then what is in memory are defaults or what was written already.
 bool bPrefsRead = false;
 
 bool hasDigit(const QString& text)
@@ -81,6 +81,7 @@ void SavePrefs()
     SaveHomepage(strHomepage);
     SaveSearchPage(strSearchPage);
     SaveShowToolbar(bShowToolbar);
+    bPrefsRead = false;
 }
 
 QString ShowToolbarText(bool value)

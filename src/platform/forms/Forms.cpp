@@ -132,17 +132,24 @@ Form::~Form()
     FormRegistry::remove(this);
 }
 
-float Form::Left() const { return float(TwipsX(frameGeometry().x())); }
-float Form::Top() const { return float(TwipsY(frameGeometry().y())); }
+float Form::Left() const { return float(TwipsX(framePosition().x())); }
+float Form::Top() const { return float(TwipsY(framePosition().y())); }
 float Form::Width() const { return float(TwipsX(width())) + designFrameWidth_; }
 float Form::Height() const { return float(TwipsY(height())) + designFrameHeight_; }
 float Form::ScaleWidth() const { return float(TwipsX(width())); }
 float Form::ScaleHeight() const { return float(TwipsY(height())); }
 
-void Form::SetLeft(float twips) { placeFrame(QPoint(PixelsX(twips), frameGeometry().y())); }
-void Form::SetTop(float twips) { placeFrame(QPoint(frameGeometry().x(), PixelsY(twips))); }
+void Form::SetLeft(float twips) { placeFrame(QPoint(PixelsX(twips), framePosition().y())); }
+void Form::SetTop(float twips) { placeFrame(QPoint(framePosition().x(), PixelsY(twips))); }
 
 void Form::Move(float left, float top) { placeFrame(QPoint(PixelsX(left), PixelsY(top))); }
+
+QPoint Form::framePosition() const
+{
+    // Until the shown window's frame is known to be where it was asked to be,
+    // that place is the form's position.
+    return pendingFramePosition_.value_or(frameGeometry().topLeft());
+}
 
 void Form::placeFrame(QPoint framePosition)
 {

@@ -154,6 +154,7 @@ private:
     void applyOwner(Form* owner);
     void paintDialogEdge(QPainter& painter) const;
     void activate();
+    QPoint framePosition() const;
     void placeFrame(QPoint framePosition);
     void settleFramePosition();
     void becomeInert();

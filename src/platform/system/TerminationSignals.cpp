@@ -98,6 +98,12 @@ bool TerminationSignals::Received()
     return pending != 0;
 }
 
+void TerminationSignals::Simulate(int signalNumber)
+{
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    [[maybe_unused]] const ssize_t written = ::write(writeEnd, &byte, 1);
+}
+
 void TerminationSignals::readSignals()
 {
     unsigned char byte = 0;

@@ -36,6 +36,9 @@ public:
     static void SetHandler(Handler handler);
     // Whether a termination signal has arrived.
     static bool Received();
+    // Hands `signalNumber` over as if it had arrived, except that a later
+    // one does not end the program at once. For tests.
+    static void Simulate(int signalNumber);
 
 private:
     explicit TerminationSignals(int readEnd, QObject* parent);

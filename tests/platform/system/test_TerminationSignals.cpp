@@ -106,11 +106,7 @@ int main(int argc, char** argv)
 {
     if (argc == 2 && (qstrcmp(argv[1], childMode) == 0 || qstrcmp(argv[1], refusingChildMode) == 0))
         return runChild(argc, argv);
-    skwtest::PrepareEnvironment();
-    platform::Application app(argc, argv);
-    skwtest::FreshUserFolders();
-    TestTerminationSignals tc;
-    return QTest::qExec(&tc, argc, argv);
+    return skwtest::TestMain<TestTerminationSignals>(argc, argv);
 }
 
 #include "test_TerminationSignals.moc"
