@@ -94,6 +94,7 @@ public:
     // and destroys it once no code of the program is running any more; when it
     // was the last one, ends the program. A form that sets Cancel stays loaded.
     void Unload();
+    // Loaded, and not yet unloaded.
     bool Loaded() const { return loaded_; }
 
     // The window handle the platform knows the form by.

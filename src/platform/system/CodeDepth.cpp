@@ -36,11 +36,6 @@ CodeScope::~CodeScope()
         runUnwoundActions();
 }
 
-int CodeDepth()
-{
-    return depth;
-}
-
 void WhenUnwound(std::function<void()> action)
 {
     if (depth == 0) {

@@ -18,9 +18,6 @@ public:
     CodeScope& operator=(const CodeScope&) = delete;
 };
 
-// The number of CodeScopes alive on this thread.
-int CodeDepth();
-
 // Runs `action` once the depth is back at zero on this thread (at once when
 // it is zero now). The actions run in the order they were given.
 void WhenUnwound(std::function<void()> action);

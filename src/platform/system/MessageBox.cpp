@@ -80,9 +80,4 @@ void EndUnattended()
             dialog->reject();
 }
 
-bool Unattended()
-{
-    return unattended;
-}
-
 }  // namespace platform

@@ -40,6 +40,5 @@ int ExecModal(QDialog& dialog);
 // dialogs open in ExecModal close, and from now on a box shows nothing and
 // writes its text to standard error instead of waiting for a person.
 void EndUnattended();
-bool Unattended();
 
 }  // namespace platform
