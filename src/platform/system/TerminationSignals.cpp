@@ -20,8 +20,8 @@ namespace {
 constexpr std::array<int, 3> terminationSignals {SIGTERM, SIGINT, SIGHUP};
 constexpr const char* kSignalAtLoopVariable = "SKERRYWIND_SIGNAL_AT_LOOP";
 
-int readEnd = -1;
-int writeEnd = -1;
+int pipeReadEnd = -1;
+int pipeWriteEnd = -1;
 volatile std::sig_atomic_t pending = 0;
 
 // Only async-signal-safe calls here.
@@ -36,7 +36,7 @@ void onSignal(int signalNumber)
     pending = 1;
     const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
-    [[maybe_unused]] const ssize_t written = ::write(writeEnd, &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(pipeWriteEnd, &byte, 1);
     errno = savedErrno;
 }
 
@@ -66,13 +66,13 @@ TerminationSignals::TerminationSignals(int readEnd, QObject* parent)
 
 void TerminationSignals::Install()
 {
-    if (writeEnd >= 0)
+    if (pipeWriteEnd >= 0)
         return;
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
         return;  // no pipe: the signals keep their default action
-    readEnd = ends[0];
-    writeEnd = ends[1];
+    pipeReadEnd = ends[0];
+    pipeWriteEnd = ends[1];
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
@@ -86,10 +86,10 @@ void TerminationSignals::Install()
 void TerminationSignals::SetHandler(Handler handler)
 {
     Install();
-    if (readEnd < 0)
+    if (pipeReadEnd < 0)
         return;
     if (!current())
-        current() = new TerminationSignals(readEnd, QCoreApplication::instance());
+        current() = new TerminationSignals(pipeReadEnd, QCoreApplication::instance());
     current()->handler_ = std::move(handler);
 }
 
@@ -101,7 +101,7 @@ bool TerminationSignals::Received()
 void TerminationSignals::Simulate(int signalNumber)
 {
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
-    [[maybe_unused]] const ssize_t written = ::write(writeEnd, &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(pipeWriteEnd, &byte, 1);
 }
 
 void TerminationSignals::readSignals()
