@@ -205,7 +205,8 @@ class TestReEntry : public QObject {
     // For each nested loop of the clean session: the injections that apply.
     std::vector<std::vector<size_t>> loops;
 
-    void prepareRun()
+    // The stored state before a run; `width` replaces the main window's.
+    void prepareRun(const QString& width = QString())
     {
         // Every stored setting is synced to the disk; in memory the hundreds
         // of runs take seconds instead of half a minute.
@@ -214,7 +215,28 @@ class TestReEntry : public QObject {
         for (const auto& [section, keys] : kStored)
             for (const auto& [key, value] : keys)
                 platform::SaveSetting(applicationOf(section), section, key, value);
+        if (!width.isEmpty())
+            platform::SaveSetting("Skerwind32", "frmMain", "Width", width);
         lastFormActions = 0;
+    }
+    // The first stored value that is neither as before nor as a close writes
+    // it (the toolbar choice may be written clean, or as F4 left it). `width`
+    // and `showToolbar` stand for what the run stored in their place.
+    static QString storedChange(const QString& width = QString(), const QString& showToolbar = QString())
+    {
+        for (const auto& [section, keys] : kStored) {
+            for (const auto& [key, stored] : keys) {
+                QString value = stored;
+                if (section == u"frmMain" && key == u"Width" && !width.isEmpty())
+                    value = width;
+                if (key == u"Show Toolbar" && !showToolbar.isEmpty())
+                    value = showToolbar;
+                const QString now = platform::GetSetting(applicationOf(section), section, key);
+                if (now != value && !(key == u"Show Toolbar" && (now == u"False" || now == u"True")))
+                    return QStringLiteral("%1/%2 is \"%3\", not \"%4\"").arg(section, key, now, value);
+            }
+        }
+        return QString();
     }
 
     // Runs one session; returns what went wrong, or nothing.
@@ -231,14 +253,7 @@ class TestReEntry : public QObject {
                 return QStringLiteral("form %1 is left").arg(widget->objectName());
         if (lastFormActions != 1)
             return QStringLiteral("the program ended %1 times").arg(lastFormActions);
-        for (const auto& [section, keys] : kStored) {
-            for (const auto& [key, value] : keys) {
-                const QString now = platform::GetSetting(applicationOf(section), section, key);
-                if (now != value && !(key == u"Show Toolbar" && now == u"False"))
-                    return QStringLiteral("%1/%2 is \"%3\", not \"%4\"").arg(section, key, now, value);
-            }
-        }
-        return QString();
+        return storedChange();
     }
 
 private slots:
@@ -299,8 +314,7 @@ private slots:
         QFETCH(QString, width);
         QFETCH(QString, showToolbar);
         QFETCH(QString, reportedBy);
-        prepareRun();
-        platform::SaveSetting("Skerwind32", "frmMain", "Width", width);
+        prepareRun(width);
         platform::SaveSetting("Skerrywind", "Prefs", "Show Toolbar", showToolbar);
         std::vector<platform::MessageBoxCall> boxes;
         // The box's own loop handles the signal that comes while it is open.
@@ -318,15 +332,8 @@ private slots:
         QCOMPARE(lastFormActions, 1);
         QVERIFY(!boxes.empty());
         QVERIFY2(boxes.front().Prompt.endsWith(reportedBy), qPrintable(boxes.front().Prompt));
-        for (const auto& [section, keys] : kStored) {
-            for (const auto& [key, value] : keys) {
-                const QString now = platform::GetSetting(applicationOf(section), section, key);
-                if (key == u"Show Toolbar")
-                    QVERIFY2(now == showToolbar || now == u"True" || now == u"False", qPrintable(now));
-                else
-                    QCOMPARE(now, section == u"frmMain" && key == u"Width" ? width : value);
-            }
-        }
+        const QString change = storedChange(width, showToolbar);
+        QVERIFY2(change.isEmpty(), qPrintable(change));
     }
 
     void injectionAtEveryLoop()
