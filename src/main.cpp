@@ -9,6 +9,9 @@
 
 int main(int argc, char** argv)
 {
+    // First of all: a termination signal from here on is kept until the
+    // program can end cleanly.
+    platform::TerminationSignals::Install();
     platform::PrepareStartupEnvironment();
     platform::ChooseGraphicsPath();
     platform::Application app(argc, argv);
@@ -16,8 +19,12 @@ int main(int argc, char** argv)
 
     // A termination signal closes the main window as the user would, so its
     // unload stores the preferences and the placements.
-    platform::TerminationSignals::install([](int) { platform::FormRegistry::UnloadIfLoaded<frmMain>(); });
+    const auto closeMainWindow = [] { platform::FormRegistry::UnloadIfLoaded<frmMain>(); };
+    platform::TerminationSignals::SetHandler([closeMainWindow](int) { closeMainWindow(); });
 
     platform::Forms<frmMain>().Show();
-    return app.exec();
+    // A signal handled while the main window was being made found none yet.
+    if (platform::TerminationSignals::Received())
+        closeMainWindow();
+    return app.Run();
 }

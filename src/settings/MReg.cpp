@@ -6,6 +6,8 @@
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
 
+#include <QSet>
+
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -24,6 +26,14 @@ const QString kHeight = QStringLiteral("Height");
 constexpr long long kExponentLimit = 1'000'000'000;
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// The forms whose stored placement RegLoadFormPos has applied since their
+// placement was last written.
+QSet<QString>& placementsRead()
+{
+    static QSet<QString> names;
+    return names;
+}
 }  // namespace
 
 int32_t PlacementValue(const QString& sValue)
@@ -115,6 +125,10 @@ QString PlacementText(float fValue)
 
 void RegSaveFormPos(platform::Form& frm, bool bSaveSize)
 {
+    // Before its stored placement was applied, the form stands where it was
+    // made: writing that would replace what the user left.
+    if (!placementsRead().contains(frm.Name()))
+        return;
     try {
         platform::SaveSetting(kAppName, frm.Name(), kLeft, PlacementText(frm.Left()));
         platform::SaveSetting(kAppName, frm.Name(), kTop, PlacementText(frm.Top()));
@@ -122,6 +136,7 @@ void RegSaveFormPos(platform::Form& frm, bool bSaveSize)
             platform::SaveSetting(kAppName, frm.Name(), kWidth, PlacementText(frm.Width()));
             platform::SaveSetting(kAppName, frm.Name(), kHeight, PlacementText(frm.Height()));
         }
+        placementsRead().remove(frm.Name());
     } catch (...) {
         MErrs::ReportError(QStringLiteral("MReg"), QStringLiteral("RegSaveFormPos"), platform::Err().Number);
     }
@@ -146,6 +161,11 @@ void RegLoadFormPos(platform::Form& frm)
     } catch (...) {
         MErrs::ReportError(QStringLiteral("MReg"), QStringLiteral("RegLoadFormPos"), platform::Err().Number);
     }
+    // Applied, as far as it could be: from now on the form's place is the
+    // user's, and closing it stores it (unless it closed meanwhile, while the
+    // report was open).
+    if (frm.Loaded())
+        placementsRead().insert(frm.Name());
 }
 
 }  // namespace MReg

@@ -11,7 +11,9 @@ class Form;
 namespace MReg {
 
 // Stores the form's Left and Top, and with bSaveSize its Width and Height.
-// Traps and reports its own errors.
+// Traps and reports its own errors. Writes once for every RegLoadFormPos of
+// the form: without a read since the last write (a form closed before its
+// stored placement was applied) it leaves the stored placement as it is.
 void RegSaveFormPos(platform::Form& frm, bool bSaveSize);
 
 // Applies whatever is stored for the form, each coordinate by itself. Traps

@@ -16,6 +16,10 @@ const QString kHomepage = QStringLiteral("Default Homepage");
 const QString kSearchPage = QStringLiteral("Default SearchPage");
 const QString kShowToolbar = QStringLiteral("Show Toolbar");
 
+// LoadPrefs has read the preferences since SavePrefs last wrote them: until
+// then what is in memory are defaults or what was written already.
+bool bPrefsRead = false;
+
 bool hasDigit(const QString& text)
 {
     for (const QChar c : text)
@@ -63,14 +67,21 @@ void LoadPrefs()
 {
     strHomepage = GetHomepage();
     strSearchPage = GetSearchPage();
+    // Read, also when "Show Toolbar" cannot be: the next save makes it clean.
+    bPrefsRead = true;
     bShowToolbar = GetShowToolbar();
 }
 
 void SavePrefs()
 {
+    // Before they were read, writing the defaults would replace what the user
+    // stored (a window closed early in its start-up).
+    if (!bPrefsRead)
+        return;
     SaveHomepage(strHomepage);
     SaveSearchPage(strSearchPage);
     SaveShowToolbar(bShowToolbar);
+    bPrefsRead = false;
 }
 
 QString ShowToolbarText(bool value)

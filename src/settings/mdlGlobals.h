@@ -17,6 +17,9 @@ bool GetShowToolbar();
 void SaveShowToolbar(bool value);
 
 void LoadPrefs();
+// Writes the three preferences once for every LoadPrefs that read them:
+// without a read since the last write (a main window closed before its
+// start-up read them) it leaves the store as it is.
 void SavePrefs();
 
 // The stored form of "Show Toolbar": "True" or "False" when written; when read,

@@ -131,15 +131,23 @@ private slots:
         QCOMPARE(skwtest::Boxes()[0].Prompt, description + "\r\n\r\nOccured in: MReg::RegLoadFormPos");
     }
 
+    // Each read of the placement allows one write: a form closed before its
+    // stored placement was applied leaves it as it is.
     void saveStoresPositionAndSizeOnlyOnRequest()
     {
         frmPlaced& f = platform::Forms<frmPlaced>();
+        MReg::RegLoadFormPos(f);
         f.SetLeft(1500);
         f.SetTop(-300);
         MReg::RegSaveFormPos(f, false);
         QCOMPARE(QStringList({stored("Left"), stored("Top"), stored("Width")}), QStringList({"1500", "-300", "<none>"}));
+        f.SetLeft(0);
+        MReg::RegSaveFormPos(f, true);
+        QCOMPARE(QStringList({stored("Left"), stored("Width")}), QStringList({"1500", "<none>"}));
+        MReg::RegLoadFormPos(f);
         MReg::RegSaveFormPos(f, true);
         QCOMPARE(QStringList({stored("Width"), stored("Height")}), QStringList({"4695", "3420"}));
+        MReg::RegLoadFormPos(f);
 
         // A file where the settings folder belongs: the failure is reported.
         QDir(platform::SettingsFolder()).removeRecursively();

@@ -93,6 +93,7 @@ private slots:
 
     void saveThenLoadChangesNothing()
     {
+        mdlGlobals::LoadPrefs();
         mdlGlobals::strHomepage = QStringLiteral("  http://home.example/ with blanks  ");
         mdlGlobals::strSearchPage = QStringLiteral("line\nbreak\\back=slash");
         mdlGlobals::bShowToolbar = false;
@@ -108,6 +109,13 @@ private slots:
         const QByteArray file = readFile(platform::SettingsFile(kPrefs));
         QVERIFY(file.contains("[Prefs]\nDefault Homepage=  http://home.example/ with blanks  \n"));
         QVERIFY(file.contains("Show Toolbar=False\n"));
+
+        // Each read allows one write: what is in memory without a read since
+        // the last write (a window closed early in its start-up) stays there.
+        mdlGlobals::SavePrefs();
+        mdlGlobals::strHomepage = QStringLiteral("http://unread.example/");
+        mdlGlobals::SavePrefs();
+        QCOMPARE(platform::GetSetting(kPrefs, "Prefs", "Default Homepage"), QStringLiteral("  http://home.example/ with blanks  "));
     }
 
     void applicationsAndSectionsAreSeparate()
@@ -173,6 +181,7 @@ private slots:
         const QString folder = platform::SettingsFolder();
         QDir(folder).removeRecursively();
         writeFile(folder, "not a folder");
+        mdlGlobals::LoadPrefs();
         QCOMPARE(errorNumberOf([] { mdlGlobals::SavePrefs(); }), int(platform::errPathFileAccess));
         QCOMPARE(readFile(folder), QByteArray("not a folder"));
     }

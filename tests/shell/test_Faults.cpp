@@ -283,7 +283,7 @@ private slots:
         QVERIFY(view);
         QTRY_VERIFY_WITH_TIMEOUT(main.Caption().endsWith(u"[Stalled]"), kLoadTimeout);
         QVERIFY(main.WebBrowser1->Busy());
-        QTRY_COMPARE(main.StatusBar->Panels(2).Text(), QStringLiteral("BUSY"));
+        QTRY_COMPARE_WITH_TIMEOUT(main.StatusBar->Panels(2).Text(), QStringLiteral("BUSY"), kLoadTimeout);
         const qint64 pid = view->page()->renderProcessPid();
         QVERIFY(pid > 0);
 
@@ -293,7 +293,7 @@ private slots:
         QCOMPARE(::kill(pid_t(pid), SIGKILL), 0);
 
         QTRY_VERIFY_WITH_TIMEOUT(view->page()->renderProcessPid() != pid && !main.WebBrowser1->Busy(), kLoadTimeout);
-        QTRY_COMPARE(main.StatusBar->Panels(2).Text(), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(main.StatusBar->Panels(2).Text(), QString(), kLoadTimeout);
         QVERIFY(platform::FormRegistry::IsLoaded<frmMain>());
         QVERIFY(main.isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(platform::Forms<frmToolBar>().txtURL->Text(), server.url(), kLoadTimeout);
@@ -304,7 +304,7 @@ private slots:
         main.WebBrowser1->Refresh();
         QTRY_VERIFY_WITH_TIMEOUT(main.Caption().endsWith(u"[Whole]"), kLoadTimeout);
         QTRY_VERIFY_WITH_TIMEOUT(!main.WebBrowser1->Busy(), kLoadTimeout);
-        QTRY_COMPARE(main.StatusBar->Panels(1).Text(), QStringLiteral("Done"));
+        QTRY_COMPARE_WITH_TIMEOUT(main.StatusBar->Panels(1).Text(), QStringLiteral("Done"), kLoadTimeout);
         QCOMPARE(view->url().toString(), server.url());
         QCOMPARE(snapshot(), before);
         QVERIFY(skwtest::Boxes().empty());

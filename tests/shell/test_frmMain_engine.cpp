@@ -86,8 +86,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(documents.size(), 1, kLoadTimeout);
         QCOMPARE(documents[0][1].value<QVariant>().toString(), document);
         QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), caption, kLoadTimeout);
-        QTRY_COMPARE(panelText(1), QStringLiteral("Done"));
-        QTRY_COMPARE(panelText(2), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(panelText(1), QStringLiteral("Done"), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(panelText(2), QString(), kLoadTimeout);
         QVERIFY(skwtest::Boxes().empty());
     }
 
@@ -125,8 +125,8 @@ private slots:
 
         QTRY_COMPARE_WITH_TIMEOUT(documents.size(), 1, kLoadTimeout);
         QCOMPARE(documents[0][1].value<QVariant>().toString(), address);
-        QTRY_COMPARE(panelText(1), status);
-        QTRY_COMPARE(panelText(2), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(panelText(1), status, kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(panelText(2), QString(), kLoadTimeout);
         QVERIFY(skwtest::Boxes().empty());
 
         // The shell runs on: the next address opens.
@@ -136,8 +136,8 @@ private slots:
 
     // The page's render process starts with the browser, before its window is
     // shown and ahead of the first navigation, and that start loads nothing
-    // the user could see: no status text, title or completed document until
-    // the first address.
+    // the user could see: the first status text, title and completed document
+    // are the first address's.
     void pageProcessBeforeTheFirstNavigation()
     {
         QWidget window;
@@ -148,17 +148,16 @@ private slots:
         const QWebEnginePage* enginePage = qobject_cast<QWebEngineView*>(browser->Widget())->page();
 
         QTRY_VERIFY_WITH_TIMEOUT(enginePage->renderProcessPid() > 0, kLoadTimeout);
-        QTest::qWait(500);
-        QCOMPARE(statuses.size(), 0);
-        QCOMPARE(titles.size(), 0);
-        QCOMPARE(documents.size(), 0);
         QVERIFY(!browser->Busy());
 
         const qint64 process = enginePage->renderProcessPid();
         browser->Navigate(page("news.html"));
         QTRY_COMPARE_WITH_TIMEOUT(documents.size(), 1, kLoadTimeout);
         QCOMPARE(documents[0][1].value<QVariant>().toString(), page("news.html"));
-        QTRY_COMPARE(titles.last()[0].toString(), QStringLiteral("News"));
+        QTRY_COMPARE_WITH_TIMEOUT(titles.last()[0].toString(), QStringLiteral("News"), kLoadTimeout);
+        for (const QList<QVariant>& title : titles)
+            QVERIFY2(title[0].toString() == u"News" || title[0].toString().isEmpty(), qPrintable(title[0].toString()));
+        QVERIFY(statuses.first()[0].toString().startsWith(QStringLiteral("Opening page ") + page("news.html")));
         QCOMPARE(enginePage->renderProcessPid(), process);
     }
 };

@@ -17,9 +17,10 @@ std::vector<platform::MessageBoxCall>& boxes()
 }
 }  // namespace
 
-void FreshUserFolders()
+void FreshUserFolders(const QString& parent)
 {
-    folder() = std::make_unique<QTemporaryDir>();
+    folder() = parent.isEmpty() ? std::make_unique<QTemporaryDir>()
+                                : std::make_unique<QTemporaryDir>(parent + QStringLiteral("/skerrywind-XXXXXX"));
     const QString root = folder()->path();
     for (const char* sub : {"config", "data", "cache", "downloads", "runtime"})
         QDir(root).mkpath(QString::fromLatin1(sub));

@@ -13,8 +13,10 @@
 namespace skwtest {
 
 // Points the per-user config, data and cache folders at a new empty
-// temporary folder. Call it in init() to give each test function its own.
-void FreshUserFolders();
+// temporary folder (inside `parent` when given). Call it in init() to give
+// each test function its own. It changes the environment: no other thread
+// may be reading it then.
+void FreshUserFolders(const QString& parent = QString());
 QString UserFolder();
 
 // Every message box shown since the last ClearBoxes(); no box ever blocks.
@@ -24,14 +26,24 @@ void ClearBoxes();
 // Sets up the environment before the application object exists.
 void PrepareEnvironment();
 
+// The test main: the environment and the first user folders are set before
+// any thread starts, and the application's start-up thread has ended before
+// a test changes the environment again.
+template <class TestClass>
+int TestMain(int argc, char** argv)
+{
+    PrepareEnvironment();
+    FreshUserFolders();
+    platform::Application app(argc, argv);
+    app.WaitForWarmUp();
+    TestClass tc;
+    return QTest::qExec(&tc, argc, argv);
+}
+
 }  // namespace skwtest
 
 #define SKERRYWIND_TEST_MAIN(TestClass)                    \
     int main(int argc, char** argv)                        \
     {                                                      \
-        skwtest::PrepareEnvironment();                     \
-        platform::Application app(argc, argv);             \
-        skwtest::FreshUserFolders();                       \
-        TestClass tc;                                      \
-        return QTest::qExec(&tc, argc, argv);              \
+        return skwtest::TestMain<TestClass>(argc, argv);   \
     }

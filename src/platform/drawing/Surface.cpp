@@ -12,6 +12,8 @@ Surface::Surface(QWidget* owner) : owner_(owner) {}
 
 void Surface::Resize()
 {
+    if (inert_)
+        return;
     const QSize size = owner_->size();
     if (size == image_.size() || size.isEmpty())
         return;
@@ -26,6 +28,8 @@ void Surface::Resize()
 
 void Surface::Cls()
 {
+    if (inert_)
+        return;
     // An image of another size than the owner's is dropped rather than made
     // again: the next drawing makes it at the owner's size of that time, and
     // until then the owner shows its back colour. A form clears before it
@@ -41,7 +45,7 @@ void Surface::Cls()
 void Surface::Line(double x1, double y1, double x2, double y2, OLE_COLOR color)
 {
     Resize();
-    if (image_.isNull())
+    if (inert_ || image_.isNull())
         return;
     QPainter p(&image_);
     p.setPen(QPen(TranslateColor(color), 0));
@@ -52,7 +56,7 @@ void Surface::Line(double x1, double y1, double x2, double y2, OLE_COLOR color)
 void Surface::FilledBox(double x1, double y1, double x2, double y2, OLE_COLOR color)
 {
     Resize();
-    if (image_.isNull())
+    if (inert_ || image_.isNull())
         return;
     QPainter p(&image_);
     const QPoint a(PixelsX(x1), PixelsY(y1));
@@ -64,7 +68,7 @@ void Surface::FilledBox(double x1, double y1, double x2, double y2, OLE_COLOR co
 void Surface::FillRegion(const Region& region, OLE_COLOR color)
 {
     Resize();
-    if (image_.isNull())
+    if (inert_ || image_.isNull())
         return;
     QPainter p(&image_);
     const QColor fill = TranslateColor(color);

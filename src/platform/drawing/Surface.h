@@ -32,6 +32,9 @@ public:
     // Fills the pixels of a region (pixel coordinates) with one colour.
     void FillRegion(const Region& region, OLE_COLOR color);
 
+    // From now on drawing does nothing (the owner was unloaded).
+    void SetInert() { inert_ = true; }
+
     // Shows the image; call from the owner's paintEvent.
     void Paint(QPainter& painter) const;
     // What was drawn; null after a clear at another size until the next drawing.
@@ -44,6 +47,7 @@ private:
     QWidget* owner_;
     QImage image_;
     OLE_COLOR backColor_ = COLOR_BTNFACE;
+    bool inert_ = false;
 };
 
 }  // namespace platform

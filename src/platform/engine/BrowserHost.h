@@ -15,6 +15,8 @@ namespace platform {
 
 class BrowserHost : public QObject {
     Q_OBJECT
+    // Its events reach the program's code: an unloaded form silences them.
+    Q_CLASSINFO("RaisesFormEvents", "true")
 public:
     explicit BrowserHost(QObject* parent = nullptr);
     ~BrowserHost() override;

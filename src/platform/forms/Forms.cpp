@@ -1,9 +1,12 @@
 #include "platform/forms/Forms.h"
 
+#include "platform/drawing/Surface.h"
+#include "platform/forms/Timer.h"
+#include "platform/forms/UserControl.h"
 #include "platform/system/AppError.h"
 #include "platform/system/BenchLog.h"
+#include "platform/system/CodeDepth.h"
 #include "platform/system/Runtime.h"
-#include "platform/drawing/Surface.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -26,14 +29,32 @@ constexpr int kFrameChecks = 20;
 // the top and left, dark at the bottom and right.
 constexpr int kDialogEdgeWidth = 2;
 
+// Controls whose class carries this class info raise events to the program's
+// code: labels, text boxes, buttons, user controls, the browser host.
+constexpr const char* kRaisesEventsInfo = "RaisesFormEvents";
+
 struct Registry {
     std::map<std::type_index, Form*> forms;
     FormRegistry::LastFormAction lastFormAction = [] { QCoreApplication::exit(0); };
+    // The last form was unloaded and the code that was running then has not
+    // all returned yet.
+    bool ending = false;
 };
 Registry& registry()
 {
     static Registry r;
     return r;
+}
+
+// Destroys the form once the code that is running now (its own, perhaps in
+// the middle of a DoEvents) has returned; deleteLater then holds it back
+// until the event loop has control again.
+void destroyWhenUnwound(Form* form)
+{
+    WhenUnwound([form = QPointer<Form>(form)] {
+        if (form)
+            form->deleteLater();
+    });
 }
 }  // namespace
 
@@ -45,9 +66,23 @@ Form* FormRegistry::find(std::type_index type)
     return it == registry().forms.end() ? nullptr : it->second;
 }
 
-void FormRegistry::add(std::type_index type, Form* form)
+Form* FormRegistry::create(std::type_index type, Form* (*make)())
 {
+    CodeScope scope;
+    Form* form = make();
+    if (registry().ending) {
+        // The program ended while code that asks for this form still runs
+        // (perhaps while the form was being made): it is never loaded.
+        form->becomeInert();
+        destroyWhenUnwound(form);
+        return form;
+    }
     registry().forms[type] = form;
+    // The form counts as loaded from here on, so that a reference to it from
+    // inside its own Form_Load finds this instance.
+    form->loaded_ = true;
+    form->Form_Load();
+    return form;
 }
 
 void FormRegistry::remove(Form* form)
@@ -61,12 +96,12 @@ void FormRegistry::remove(Form* form)
     }
 }
 
-void FormRegistry::load(Form* form)
+void FormRegistry::lastFormUnloaded()
 {
-    // The form counts as loaded from here on, so that a reference to it from
-    // inside its own Form_Load finds this instance.
-    form->loaded_ = true;
-    form->Form_Load();
+    registry().ending = true;
+    WhenUnwound([] { registry().ending = false; });
+    if (registry().lastFormAction)
+        registry().lastFormAction();
 }
 
 int FormRegistry::LoadedCount()
@@ -90,20 +125,31 @@ Form::Form(const QString& name) : QWidget(nullptr), name_(name)
 
 Form::~Form()
 {
+    // The silenced controls announce their own destruction as they go.
+    for (const QPointer<QObject>& object : silenced_)
+        if (object)
+            object->blockSignals(false);
     FormRegistry::remove(this);
 }
 
-float Form::Left() const { return float(TwipsX(frameGeometry().x())); }
-float Form::Top() const { return float(TwipsY(frameGeometry().y())); }
+float Form::Left() const { return float(TwipsX(framePosition().x())); }
+float Form::Top() const { return float(TwipsY(framePosition().y())); }
 float Form::Width() const { return float(TwipsX(width())) + designFrameWidth_; }
 float Form::Height() const { return float(TwipsY(height())) + designFrameHeight_; }
 float Form::ScaleWidth() const { return float(TwipsX(width())); }
 float Form::ScaleHeight() const { return float(TwipsY(height())); }
 
-void Form::SetLeft(float twips) { placeFrame(QPoint(PixelsX(twips), frameGeometry().y())); }
-void Form::SetTop(float twips) { placeFrame(QPoint(frameGeometry().x(), PixelsY(twips))); }
+void Form::SetLeft(float twips) { placeFrame(QPoint(PixelsX(twips), framePosition().y())); }
+void Form::SetTop(float twips) { placeFrame(QPoint(framePosition().x(), PixelsY(twips))); }
 
 void Form::Move(float left, float top) { placeFrame(QPoint(PixelsX(left), PixelsY(top))); }
+
+QPoint Form::framePosition() const
+{
+    // Until the shown window's frame is known to be where it was asked to be,
+    // that place is the form's position.
+    return pendingFramePosition_.value_or(frameGeometry().topLeft());
+}
 
 void Form::placeFrame(QPoint framePosition)
 {
@@ -249,6 +295,8 @@ void Form::applyOwner(Form* owner)
 
 void Form::Show(int modal, Form* owner)
 {
+    if (!loaded_)
+        return;
     applyOwner(owner);
     if (startUpPosition_ == vbStartUpOwner && owner && !isVisible()) {
         QRect frame = frameGeometry();
@@ -256,15 +304,16 @@ void Form::Show(int modal, Form* owner)
         placeFrame(frame.topLeft());
     }
     if (modal == vbModal) {
+        NestedLoop nested;
+        if (!loaded_)
+            return;
         setWindowModality(Qt::ApplicationModal);
         show();
         activate();
         QEventLoop loop;
         modalLoop_ = &loop;
-        QPointer<Form> self(this);
         loop.exec(QEventLoop::DialogExec);
-        if (self)
-            self->modalLoop_ = nullptr;
+        modalLoop_ = nullptr;
         return;
     }
     show();
@@ -291,6 +340,7 @@ void Form::Unload()
 {
     if (unloading_ || !loaded_)
         return;
+    CodeScope scope;
     unloading_ = true;
     int16_t cancel = 0;
     // Whatever Form_Unload does, the form goes; a failure it lets through is
@@ -312,15 +362,40 @@ void Form::Unload()
         child->Unload();
 
     loaded_ = false;
+    becomeInert();
     if (modalLoop_)
         modalLoop_->quit();
     hide();
     FormRegistry::remove(this);
-    deleteLater();
-    if (FormRegistry::LoadedCount() == 0 && registry().lastFormAction)
-        registry().lastFormAction();
+    destroyWhenUnwound(this);
+    if (FormRegistry::LoadedCount() == 0)
+        FormRegistry::lastFormUnloaded();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void Form::becomeInert()
+{
+    if (surface_)
+        surface_->SetInert();
+    // The form's own objects; forms it owns are children too, but look after
+    // themselves.
+    std::vector<QObject*> pending(children().begin(), children().end());
+    while (!pending.empty()) {
+        QObject* object = pending.back();
+        pending.pop_back();
+        if (qobject_cast<Form*>(object))
+            continue;
+        if (auto* timer = qobject_cast<Timer*>(object))
+            timer->SetEnabled(false);
+        if (auto* control = qobject_cast<UserControl*>(object))
+            control->BecomeInert();
+        if (object->metaObject()->indexOfClassInfo(kRaisesEventsInfo) >= 0 && !object->signalsBlocked()) {
+            object->blockSignals(true);
+            silenced_.emplace_back(object);
+        }
+        pending.insert(pending.end(), object->children().begin(), object->children().end());
+    }
 }
 
 void Form::closeEvent(QCloseEvent* event)

@@ -2,6 +2,13 @@
 // The forms runtime: one instance per form class, created and loaded on first
 // reference, shown modeless or modal with an owner, hidden, unloaded; the
 // program ends when no form is left loaded.
+//
+// Lifetime: a form unloaded while code of the program is still running further
+// up the stack (it let events run with DoEvents, a modal Show or a message box)
+// stays a valid, inert object until all that code has returned: its controls
+// raise no events, drawing on it does nothing, its timers do not tick, and
+// Show brings it back no more. It is destroyed only then (see CodeDepth.h).
+// Once the last form is unloaded, code still returning loads no form again.
 #include "platform/drawing/OleColor.h"
 
 #include <QIcon>
@@ -14,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <typeindex>
+#include <vector>
 
 class QEventLoop;
 class QPainter;
@@ -79,12 +87,15 @@ public:
 
     // Shows the form, modeless or modal, owned by `owner` (it then stays above
     // its owner and has no taskbar entry). A modal Show returns when the form
-    // is hidden or unloaded.
+    // is hidden or unloaded. An unloaded form is not shown.
     void Show(int modal = vbModeless, Form* owner = nullptr);
     void Hide();
-    // Runs Form_Unload, destroys the form and, when it was the last one, ends
-    // the program. A form that sets Cancel stays loaded.
+    // Runs Form_Unload, unloads the forms this one owns, makes the form inert
+    // and destroys it once no code of the program is running any more; when it
+    // was the last one, ends the program. A form that sets Cancel stays loaded.
     void Unload();
+    // Loaded, and not yet unloaded.
+    bool Loaded() const { return loaded_; }
 
     // The window handle the platform knows the form by.
     QWidget* hWnd() { return this; }
@@ -144,8 +155,10 @@ private:
     void applyOwner(Form* owner);
     void paintDialogEdge(QPainter& painter) const;
     void activate();
+    QPoint framePosition() const;
     void placeFrame(QPoint framePosition);
     void settleFramePosition();
+    void becomeInert();
 
     QString name_;
     QString caption_;
@@ -164,21 +177,22 @@ private:
     bool loaded_ = false;
     bool unloading_ = false;
     QPointer<QEventLoop> modalLoop_;
+    // The controls whose events the unload silenced.
+    std::vector<QPointer<QObject>> silenced_;
 };
 
 // The single-instance registry behind the forms.
 class FormRegistry {
 public:
     // The loaded instance of F; creates and loads it on first reference.
+    // While the program is ending (its last form was unloaded and code is
+    // still returning) the new instance stays unloaded and inert.
     template <class F>
     static F& Ref()
     {
         if (Form* existing = find(typeid(F)))
             return static_cast<F&>(*existing);
-        F* form = new F();
-        add(typeid(F), form);
-        load(form);
-        return *form;
+        return static_cast<F&>(*create(typeid(F), [] () -> Form* { return new F(); }));
     }
 
     // Whether F is loaded, without loading it.
@@ -206,9 +220,9 @@ public:
 private:
     friend class Form;
     static Form* find(std::type_index type);
-    static void add(std::type_index type, Form* form);
+    static Form* create(std::type_index type, Form* (*make)());
     static void remove(Form* form);
-    static void load(Form* form);
+    static void lastFormUnloaded();
 };
 
 // Reference to a form: loads it on first use.

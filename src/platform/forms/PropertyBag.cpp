@@ -12,6 +12,9 @@ template <class... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
 };
+// Spelled out for compilers without deduction for aggregates (clang 14).
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // The number a stored value stands for, as the runtime coerces it.
 double numberOf(const std::variant<QString, bool, int16_t, int32_t, OLE_COLOR>& value)

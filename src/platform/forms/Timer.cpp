@@ -1,6 +1,7 @@
 #include "platform/forms/Timer.h"
 
 #include "platform/system/Application.h"
+#include "platform/system/CodeDepth.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -16,6 +17,7 @@ namespace {
 // Counts the changes of what pointer-polling timers look at; starts above
 // the serial a new timer has seen, so that each ticks at least once.
 quint64 pointerSerial = 1;
+bool automaticTicks = true;
 }  // namespace
 
 // All enabled timers of one interval, ticked in the order they were enabled.
@@ -36,9 +38,11 @@ public:
     // Starts the shared timer if it sleeps and has members.
     void wake()
     {
-        if (!members_.empty() && !timer_.isActive())
+        if (automaticTicks && !members_.empty() && !timer_.isActive())
             timer_.start();
     }
+
+    void stop() { timer_.stop(); }
 
     void remove(Timer* t)
     {
@@ -146,6 +150,13 @@ void Timer::PointerStateChanged()
         group->wake();
 }
 
+void Timer::SetAutomaticTicks(bool on)
+{
+    automaticTicks = on;
+    for (auto& [interval, group] : groups())
+        on ? group->wake() : group->stop();
+}
+
 void Timer::Recheck()
 {
     seenSerial_ = 0;
@@ -158,6 +169,7 @@ void Timer::tick()
     if (running_ || !enabled_)
         return;
     seenSerial_ = pointerSerial;
+    CodeScope scope;
     // The handler may let events run that destroy this timer.
     QPointer<Timer> self(this);
     running_ = true;

@@ -17,6 +17,7 @@
 namespace platform {
 
 class Timer : public QObject {
+    Q_OBJECT
 public:
     Timer(QObject* parent, std::function<void()> onTimer);
     ~Timer() override;
@@ -39,6 +40,9 @@ public:
     // Something this timer's ticks look at changed (its control's state):
     // it ticks again at its next interval.
     void Recheck();
+    // Off: no timer ticks by itself any more, only through Fire(). For tests
+    // that must know every tick; on by default.
+    static void SetAutomaticTicks(bool on);
 
 private:
     friend class TimerGroup;

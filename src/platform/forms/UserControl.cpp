@@ -80,9 +80,15 @@ void UserControl::resizeEvent(QResizeEvent* event)
     sizeChanged();
 }
 
+void UserControl::BecomeInert()
+{
+    inert_ = true;
+    surface_.SetInert();
+}
+
 void UserControl::sizeChanged()
 {
-    if (size() == handledSize_)
+    if (inert_ || size() == handledSize_)
         return;
     handledSize_ = size();
     UserControl_Resize();

@@ -18,6 +18,8 @@ namespace platform {
 
 class UserControl : public QWidget {
     Q_OBJECT
+    // Its events reach the program's code: an unloaded form silences them.
+    Q_CLASSINFO("RaisesFormEvents", "true")
 public:
     struct ExtenderProperties {
         QString Name;  // the instance's name on its host form
@@ -53,6 +55,10 @@ public:
 
     // The persistent image (for hosts that print or inspect the control).
     const Surface& DrawingSurface() const { return surface_; }
+
+    // Its form was unloaded: drawing does nothing and it is no longer told
+    // of size changes.
+    void BecomeInert();
 
 signals:
     // The host's stored data is out of date for this key.
@@ -95,6 +101,7 @@ private:
     ExtenderProperties extender_;
     AmbientProperties ambient_;
     QSize handledSize_;
+    bool inert_ = false;
 };
 
 }  // namespace platform

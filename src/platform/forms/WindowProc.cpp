@@ -1,5 +1,7 @@
 #include "platform/forms/WindowProc.h"
 
+#include "platform/system/CodeDepth.h"
+
 #include <QObject>
 #include <QWidget>
 
@@ -55,6 +57,8 @@ LRESULT CallWindowProc(WNDPROC proc, QWidget* hWnd, uint32_t uMsg, WPARAM wParam
 
 LRESULT SendMessage(QWidget* hWnd, uint32_t uMsg, WPARAM wParam, LPARAM lParam)
 {
+    // The window's procedure is the program's code.
+    CodeScope scope;
     return CallWindowProc(GetWindowProc(hWnd), hWnd, uMsg, wParam, lParam);
 }
 

@@ -10,6 +10,8 @@ namespace platform {
 
 class CommandButton : public QPushButton {
     Q_OBJECT
+    // Its events reach the program's code: an unloaded form silences them.
+    Q_CLASSINFO("RaisesFormEvents", "true")
 public:
     CommandButton(QWidget* parent, const QString& name);
 

@@ -11,6 +11,8 @@ namespace platform {
 
 class Label : public QLabel {
     Q_OBJECT
+    // Its events reach the program's code: an unloaded form silences them.
+    Q_CLASSINFO("RaisesFormEvents", "true")
 public:
     Label(QWidget* parent, const QString& name);
 

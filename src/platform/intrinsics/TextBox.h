@@ -12,6 +12,8 @@ namespace platform {
 
 class TextBox : public QLineEdit {
     Q_OBJECT
+    // Its events reach the program's code: an unloaded form silences them.
+    Q_CLASSINFO("RaisesFormEvents", "true")
 public:
     TextBox(QWidget* parent, const QString& name);
 

@@ -2,6 +2,7 @@
 
 #include "platform/system/AppError.h"
 #include "platform/forms/Forms.h"
+#include "platform/system/CodeDepth.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Runtime.h"
 
@@ -104,12 +105,27 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 
 Application::~Application()
 {
+    WaitForWarmUp();
+}
+
+void Application::WaitForWarmUp()
+{
     if (warmUp_.joinable())
         warmUp_.join();
 }
 
+int Application::Run()
+{
+    const int code = FormRegistry::LoadedCount() == 0 ? 0 : exec();
+    // The forms unloaded last go before the application object.
+    sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return code;
+}
+
 bool Application::notify(QObject* receiver, QEvent* event)
 {
+    // The program's code that this event runs counts as running (see CodeDepth.h).
+    CodeScope scope;
     // The delivery of a key press ends here, wherever it went on the way.
     const bool keyPress = event->type() == QEvent::KeyPress;
     try {

@@ -14,6 +14,14 @@ public:
     Application(int& argc, char** argv);
     ~Application() override;
 
+    // Runs the event loop until the last form is unloaded. Returns at once
+    // when none is loaded any more: the program was ended during its start-up.
+    int Run();
+
+    // Waits for the start-up work on the side thread to finish; afterwards
+    // no thread of the program's own reads the environment.
+    void WaitForWarmUp();
+
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:

@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+class QDialog;
+
 namespace platform {
 
 // Style bits of a message box, as the units pass them.
@@ -28,5 +30,15 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 // The application title that boxes without a title of their own carry.
 QString AppTitle();
 void SetAppTitle(const QString& title);
+
+// Runs a dialog's own modal loop as a nested loop of the program (see
+// CodeDepth.h) and returns its result. Every modal dialog goes through here,
+// so that an end of the program closes it.
+int ExecModal(QDialog& dialog);
+
+// The program is ending with nobody to answer (a termination signal): the
+// dialogs open in ExecModal close, and from now on a box shows nothing and
+// writes its text to standard error instead of waiting for a person.
+void EndUnattended();
 
 }  // namespace platform

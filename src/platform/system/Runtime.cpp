@@ -1,6 +1,7 @@
 #include "platform/system/Runtime.h"
 
 #include "platform/system/AppError.h"
+#include "platform/system/CodeDepth.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -43,6 +44,7 @@ double logicalDpiY()
 
 void DoEvents()
 {
+    NestedLoop nested;
     QCoreApplication::processEvents();
 }
 

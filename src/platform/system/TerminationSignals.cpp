@@ -1,5 +1,8 @@
 #include "platform/system/TerminationSignals.h"
 
+#include "platform/system/CodeDepth.h"
+#include "platform/system/MessageBox.h"
+
 #include <QCoreApplication>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -15,8 +18,10 @@ namespace platform {
 
 namespace {
 constexpr std::array<int, 3> terminationSignals {SIGTERM, SIGINT, SIGHUP};
+constexpr const char* kSignalAtLoopVariable = "SKERRYWIND_SIGNAL_AT_LOOP";
 
-int writeEnd = -1;
+int pipeReadEnd = -1;
+int pipeWriteEnd = -1;
 volatile std::sig_atomic_t pending = 0;
 
 // Only async-signal-safe calls here.
@@ -31,7 +36,7 @@ void onSignal(int signalNumber)
     pending = 1;
     const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
-    [[maybe_unused]] const ssize_t written = ::write(writeEnd, &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(pipeWriteEnd, &byte, 1);
     errno = savedErrno;
 }
 
@@ -39,6 +44,17 @@ QPointer<TerminationSignals>& current()
 {
     static QPointer<TerminationSignals> instance;
     return instance;
+}
+
+// SIGTERM at the Nth nested loop, for tests that end the real program at
+// chosen moments of its start-up.
+void signalAtNestedLoop(int n)
+{
+    static int entries = 0;
+    SetNestedLoopHook([n] {
+        if (++entries == n)
+            std::raise(SIGTERM);
+    });
 }
 }  // namespace
 
@@ -48,28 +64,52 @@ TerminationSignals::TerminationSignals(int readEnd, QObject* parent)
     connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::readSignals);
 }
 
-void TerminationSignals::install(Handler handler)
+void TerminationSignals::Install()
 {
-    if (!current()) {
-        int ends[2];
-        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
-            return;  // no pipe: the signals keep their default action
-        writeEnd = ends[1];
-        current() = new TerminationSignals(ends[0], QCoreApplication::instance());
-        struct sigaction action {};
-        action.sa_handler = onSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        for (int signalNumber : terminationSignals)
-            ::sigaction(signalNumber, &action, nullptr);
-    }
+    if (pipeWriteEnd >= 0)
+        return;
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;  // no pipe: the signals keep their default action
+    pipeReadEnd = ends[0];
+    pipeWriteEnd = ends[1];
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signalNumber : terminationSignals)
+        ::sigaction(signalNumber, &action, nullptr);
+    if (const int n = qEnvironmentVariableIntValue(kSignalAtLoopVariable); n > 0)
+        signalAtNestedLoop(n);
+}
+
+void TerminationSignals::SetHandler(Handler handler)
+{
+    Install();
+    if (pipeReadEnd < 0)
+        return;
+    if (!current())
+        current() = new TerminationSignals(pipeReadEnd, QCoreApplication::instance());
     current()->handler_ = std::move(handler);
+}
+
+bool TerminationSignals::Received()
+{
+    return pending != 0;
+}
+
+void TerminationSignals::Simulate(int signalNumber)
+{
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    [[maybe_unused]] const ssize_t written = ::write(pipeWriteEnd, &byte, 1);
 }
 
 void TerminationSignals::readSignals()
 {
     unsigned char byte = 0;
     while (::read(readEnd_, &byte, 1) == 1) {
+        // Nobody is there to answer a box any more.
+        EndUnattended();
         if (handler_)
             handler_(byte);
     }

@@ -91,7 +91,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(page->url(), target, timeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(page->title(), QStringLiteral("Target"), timeoutMs);
         // The stand-in page that caught the new window is gone.
-        QTRY_COMPARE(page->findChildren<QWebEnginePage*>().size(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(page->findChildren<QWebEnginePage*>().size(), 0, timeoutMs);
     }
 
     void killedRenderProcessShowsAnErrorAndReloadBringsThePageBack()

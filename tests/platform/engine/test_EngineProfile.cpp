@@ -140,11 +140,7 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && (qstrcmp(argv[1], writeMode) == 0 || qstrcmp(argv[1], readMode) == 0))
         return runChild(argc, argv);
-    skwtest::PrepareEnvironment();
-    platform::Application app(argc, argv);
-    skwtest::FreshUserFolders();
-    TestEngineProfile tc;
-    return QTest::qExec(&tc, argc, argv);
+    return skwtest::TestMain<TestEngineProfile>(argc, argv);
 }
 
 #include "test_EngineProfile.moc"

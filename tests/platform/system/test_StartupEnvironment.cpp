@@ -160,10 +160,6 @@ int main(int argc, char** argv)
 {
     if (argc == 2 && qstrcmp(argv[1], prepareMode) == 0)
         return runPrepare();
-    skwtest::PrepareEnvironment();
-    platform::Application app(argc, argv);
-    skwtest::FreshUserFolders();
-    TestStartupEnvironment tc;
-    return QTest::qExec(&tc, argc, argv);
+    return skwtest::TestMain<TestStartupEnvironment>(argc, argv);
 }
 #include "test_StartupEnvironment.moc"

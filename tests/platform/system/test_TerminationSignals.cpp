@@ -1,5 +1,5 @@
-// Termination signals close the main form the way a user does; a second one
-// ends a program that did not end.
+// Termination signals close the main form the way a user does, also one that
+// came before the event loop ran; a second one ends a program that did not end.
 #include "TestSupport.h"
 
 #include "platform/forms/Forms.h"
@@ -16,6 +16,7 @@ namespace {
 constexpr int timeoutMs = 20000;
 constexpr auto childMode = "--signalled-form";
 constexpr auto refusingChildMode = "--signalled-form-refusing";
+constexpr auto earlyChildMode = "--signalled-before-the-application";
 
 // Stands in for the main window: its unload stores a setting, as the main
 // window stores preferences and placements.
@@ -36,16 +37,27 @@ protected:
     }
 };
 
+// As main() does: the signals caught first of all, the handler set once the
+// application exists. The early child signals itself before that.
 int runChild(int argc, char** argv)
 {
+    platform::TerminationSignals::Install();
+    if (qstrcmp(argv[1], earlyChildMode) == 0)
+        std::raise(SIGTERM);
     skwtest::PrepareEnvironment();
     platform::Application app(argc, argv);
     frmSignalled::refuse = qstrcmp(argv[1], refusingChildMode) == 0;
+    platform::TerminationSignals::SetHandler([](int) {
+        platform::FormRegistry::UnloadIfLoaded<frmSignalled>();
+        if (platform::FormRegistry::IsLoaded<frmSignalled>()) {
+            std::printf("stayed\n");
+            std::fflush(stdout);
+        }
+    });
     platform::Forms<frmSignalled>().Show();
-    platform::TerminationSignals::install([](int) { platform::FormRegistry::UnloadIfLoaded<frmSignalled>(); });
     std::printf("ready\n");
     std::fflush(stdout);
-    return app.exec();
+    return app.Run();
 }
 }  // namespace
 
@@ -65,22 +77,25 @@ private slots:
 
     void signalUnloadsTheFormAndEndsTheProgram_data()
     {
-        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<int>("signalNumber");  // 0: the child signals itself before the application exists
         QTest::newRow("SIGTERM") << SIGTERM;
         QTest::newRow("SIGINT") << SIGINT;
         QTest::newRow("SIGHUP") << SIGHUP;
+        QTest::newRow("before the event loop") << 0;
     }
     void signalUnloadsTheFormAndEndsTheProgram()
     {
         QFETCH(int, signalNumber);
         QProcess child;
         child.setProcessChannelMode(QProcess::SeparateChannels);
-        child.start(QCoreApplication::applicationFilePath(), {QLatin1String(childMode)});
+        child.start(QCoreApplication::applicationFilePath(), {QLatin1String(signalNumber ? childMode : earlyChildMode)});
         QVERIFY(waitForLine(child, "ready"));
 
-        QCOMPARE(::kill(pid_t(child.processId()), signalNumber), 0);
+        if (signalNumber)
+            QCOMPARE(::kill(pid_t(child.processId()), signalNumber), 0);
 
-        QVERIFY(child.waitForFinished(timeoutMs));
+        // The early child may have ended while its "ready" was being read.
+        QVERIFY(child.state() == QProcess::NotRunning || child.waitForFinished(timeoutMs));
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         QCOMPARE(child.exitCode(), 0);
         QCOMPARE(platform::GetSetting("Skerrywind", "Test", "Unloaded"), QStringLiteral("yes"));
@@ -94,7 +109,7 @@ private slots:
 
         QCOMPARE(::kill(pid_t(child.processId()), SIGTERM), 0);
         QVERIFY(waitForLine(child, "unload"));
-        QVERIFY(!child.waitForFinished(200));  // the form refused: still running
+        QVERIFY(waitForLine(child, "stayed"));  // the form refused
 
         QCOMPARE(::kill(pid_t(child.processId()), SIGTERM), 0);
         QVERIFY(child.waitForFinished(timeoutMs));
@@ -104,13 +119,10 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && (qstrcmp(argv[1], childMode) == 0 || qstrcmp(argv[1], refusingChildMode) == 0))
+    if (argc == 2 && (qstrcmp(argv[1], childMode) == 0 || qstrcmp(argv[1], refusingChildMode) == 0
+                      || qstrcmp(argv[1], earlyChildMode) == 0))
         return runChild(argc, argv);
-    skwtest::PrepareEnvironment();
-    platform::Application app(argc, argv);
-    skwtest::FreshUserFolders();
-    TestTerminationSignals tc;
-    return QTest::qExec(&tc, argc, argv);
+    return skwtest::TestMain<TestTerminationSignals>(argc, argv);
 }
 
 #include "test_TerminationSignals.moc"
