@@ -3,12 +3,19 @@
 #include "platform/system/Application.h"
 #include "platform/engine/GraphicsPath.h"
 #include "platform/system/MessageBox.h"
+#include "platform/system/SingleInstance.h"
 #include "platform/system/StartupEnvironment.h"
 #include "platform/system/TerminationSignals.h"
 #include "shell/frmMain.h"
 
 int main(int argc, char** argv)
 {
+    // A later start hands its command line to the program already running
+    // for this user and ends here, before any engine starts.
+    platform::SingleInstance instance;
+    if (const std::optional<int> status = instance.HandOver(argc, argv))
+        return *status;
+
     platform::PrepareStartupEnvironment();
     platform::ChooseGraphicsPath();
     platform::Application app(argc, argv);
@@ -19,5 +26,11 @@ int main(int argc, char** argv)
     platform::TerminationSignals::install([](int) { platform::FormRegistry::UnloadIfLoaded<frmMain>(); });
 
     platform::Forms<frmMain>().Show();
+    // What later starts hand over goes to the main window once it is loaded;
+    // what came during its load was held until now.
+    instance.SetReceiver([](const QString& commandLine) {
+        if (platform::FormRegistry::IsLoaded<frmMain>())
+            platform::Forms<frmMain>().ReceiveCommandLine(commandLine);
+    });
     return app.exec();
 }

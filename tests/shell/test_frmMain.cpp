@@ -1,6 +1,7 @@
 // The main window with a recording browser: the start-up, the layout of the
 // browser and the status bar, the title and the status texts, the trapped
 // failures, and the shut-down.
+#include "Dialogs.h"
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
@@ -8,6 +9,7 @@
 #include "platform/system/Settings.h"
 #include "settings/mdlGlobals.h"
 #include "shell/MArgs.h"
+#include "dialogs/frmAbout.h"
 #include "shell/frmMain.h"
 #include "toolbar/frmToolBar.h"
 
@@ -229,6 +231,63 @@ private slots:
         QVERIFY(!platform::FormRegistry::IsLoaded<frmMain>());
         QVERIFY(!platform::FormRegistry::IsLoaded<frmToolBar>());
         QCOMPARE(lastFormActions, 1);
+    }
+
+    // A command line a later start handed over: its first URL is navigated
+    // to, the window comes forward restored, and nothing else changes: not
+    // the toolbar, not the start's own arguments. A modal box that is open
+    // does not hold the navigation up, and stays open.
+    void receiveCommandLine_data()
+    {
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<Qt::WindowStates>("before");
+        QTest::addColumn<bool>("aboutBoxOpen");
+        QTest::addColumn<QStringList>("navigation");
+        const Qt::WindowStates normal = Qt::WindowNoState;
+        QTest::newRow("first URL among words") << "  www.example.org -notoolbar file:///b.html  http://c/" << normal
+                                               << false << QStringList{"Navigate file:///b.html"};
+        QTest::newRow("only the switch") << "-NoToolbar" << normal << false << QStringList();
+        QTest::newRow("a word, no URL") << "www.example.org" << normal << false << QStringList();
+        QTest::newRow("nothing, minimised") << "" << Qt::WindowStates(Qt::WindowMinimized) << false << QStringList();
+        QTest::newRow("URL, minimised from maximised")
+            << "file:///b.html" << (Qt::WindowMinimized | Qt::WindowMaximized) << false
+            << QStringList{"Navigate file:///b.html"};
+        QTest::newRow("URL while the about box is open") << "file:///b.html" << normal << true
+                                                         << QStringList{"Navigate file:///b.html"};
+    }
+    void receiveCommandLine()
+    {
+        QFETCH(QString, commandLine);
+        QFETCH(Qt::WindowStates, before);
+        QFETCH(bool, aboutBoxOpen);
+        QFETCH(QStringList, navigation);
+        platform::SetCommandLineArguments({QStringLiteral("file:///own.html")});
+        mdlGlobals::bShowToolbar = true;
+        frmMain& form = platform::Forms<frmMain>();
+        form.Show();
+        form.setWindowState(before);
+        const QStringList startCalls = navigationCalls();
+        const QStringList startArgs = MArgs::strArgs;
+
+        bool aboutBoxStayed = true;
+        if (aboutBoxOpen) {
+            skwtest::WhenShown<frmAbout>([&](frmAbout& about) {
+                form.ReceiveCommandLine(commandLine);
+                aboutBoxStayed = about.isVisible() && QApplication::activeModalWidget() == &about;
+                skwtest::Click(about.cmdOk);
+            });
+            platform::Forms<frmAbout>().Show(platform::vbModal, &form);
+        } else {
+            form.ReceiveCommandLine(commandLine);
+        }
+
+        QCOMPARE(navigationCalls(), startCalls + navigation);
+        QCOMPARE(form.windowState(), before & ~Qt::WindowMinimized);
+        QVERIFY(aboutBoxStayed);
+        QVERIFY(platform::Forms<frmToolBar>().Visible());
+        QVERIFY(mdlGlobals::bShowToolbar);
+        QCOMPARE(MArgs::strArgs, startArgs);
+        QVERIFY(skwtest::Boxes().empty());
     }
 
     void caption_data()

@@ -12,7 +12,7 @@
 
 namespace skwtest {
 
-// Points the per-user config, data and cache folders at a new empty
+// Points the per-user config, data, cache and runtime folders at a new empty
 // temporary folder. Call it in init() to give each test function its own.
 void FreshUserFolders();
 QString UserFolder();
@@ -20,6 +20,15 @@ QString UserFolder();
 // Every message box shown since the last ClearBoxes(); no box ever blocks.
 const std::vector<platform::MessageBoxCall>& Boxes();
 void ClearBoxes();
+
+// Connects to the local stream socket at `path`, sends `bytes` (then ends
+// the sending side when `finish`) and returns what comes back until the other
+// side closes. A broken pipe ends the sending quietly.
+QByteArray SendToSocket(const QString& path, const QByteArray& bytes, bool finish = false);
+
+// A socket listening at `path` that never accepts; closing it leaves the
+// socket file behind, as a program that was killed does. -1 on failure.
+int ListenOnSocket(const QString& path);
 
 // Sets up the environment before the application object exists.
 void PrepareEnvironment();
