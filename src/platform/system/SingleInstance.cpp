@@ -19,6 +19,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include <fcntl.h>
@@ -37,8 +38,9 @@ constexpr qsizetype kHeaderBytes = 4;
 constexpr char kAnswer[] = {'o', 'k'};
 constexpr mode_t kPrivateFolderMode = 0700;
 constexpr mode_t kLockFileMode = 0600;
-constexpr auto kFallbackFolderPrefix = "/skerrywind-";
-constexpr auto kNamePrefix = "/skerrywind-";
+// The fallback folder is this and the user id; the socket and the lock are
+// this and a hash of the config folder.
+constexpr auto kNamePrefix = "skerrywind-";
 constexpr qsizetype kNameHashChars = 16;
 // How often a later start looks again while the running program holds the
 // lock but does not listen (it is just starting, or just ending).
@@ -236,7 +238,7 @@ InstancePlace ChooseInstancePlace(const char* runtimeFolderVariable, const char*
     if (isAbsolute(runtimeFolderVariable) && isPrivateFolder(runtimeFolderVariable)) {
         folder = runtimeFolderVariable;
     } else {
-        folder = std::string(isAbsolute(tmpFolderVariable) ? tmpFolderVariable : "/tmp") + kFallbackFolderPrefix
+        folder = std::string(isAbsolute(tmpFolderVariable) ? tmpFolderVariable : "/tmp") + '/' + kNamePrefix
                  + std::to_string(::geteuid());
         ::mkdir(folder.c_str(), kPrivateFolderMode);
         if (!isPrivateFolder(folder))
@@ -245,7 +247,7 @@ InstancePlace ChooseInstancePlace(const char* runtimeFolderVariable, const char*
     const QByteArray hash = QCryptographicHash::hash(resolvedFolder(configFolder).toUtf8(), QCryptographicHash::Sha256)
                                 .toHex()
                                 .left(kNameHashChars);
-    const std::string base = folder + kNamePrefix + hash.toStdString();
+    const std::string base = folder + '/' + kNamePrefix + hash.toStdString();
     InstancePlace place {base + ".socket", base + ".lock", {}};
     if (place.socket.size() >= sizeof(sockaddr_un::sun_path))
         return {{}, {}, "the socket path " + place.socket + " is too long"};
@@ -266,19 +268,35 @@ struct SingleInstance::Server {
     std::unique_ptr<QSocketNotifier> notifier;
     Receiver receiver;
 
+    // Answers on the listening socket `fd` from a thread of its own; nothing
+    // (the socket closed and removed) when the thread cannot be had.
+    static std::unique_ptr<Server> Start(std::string path, int fd)
+    {
+        auto server = std::unique_ptr<Server>(new Server(std::move(path), fd));
+        if (server->stopFd < 0 || server->arrivedFd < 0)
+            return nullptr;
+        try {
+            server->thread = std::thread([raw = server.get()] { raw->run(); });
+        } catch (const std::system_error&) {
+            return nullptr;
+        }
+        return server;
+    }
+
     Server(std::string path, int fd)
         : socketPath(std::move(path)), listenFd(fd), stopFd(::eventfd(0, EFD_CLOEXEC)),
           arrivedFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
     {
-        thread = std::thread([this] { run(); });
     }
 
     ~Server()
     {
         stop();
         notifier.reset();
-        ::close(stopFd);
-        ::close(arrivedFd);
+        if (stopFd >= 0)
+            ::close(stopFd);
+        if (arrivedFd >= 0)
+            ::close(arrivedFd);
     }
 
     // Ends the answering: later starts find no program listening here, and
@@ -288,9 +306,10 @@ struct SingleInstance::Server {
     {
         if (listenFd < 0)
             return;
-        signalEvent(stopFd);
-        if (thread.joinable())
+        if (thread.joinable()) {
+            signalEvent(stopFd);
             thread.join();
+        }
         ::close(listenFd);
         listenFd = -1;
         ::unlink(socketPath.c_str());
@@ -441,9 +460,12 @@ std::optional<int> SingleInstance::HandOver(const QString& commandLine)
         // ending; without one, whatever is at the socket path is left over.
         if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
             if (const int fd = listenOn(place.socket); fd >= 0)
-                server_ = std::make_unique<Server>(place.socket, fd);
-            else
+                server_ = Server::Start(place.socket, fd);
+            if (!server_) {
+                // Later starts need not wait for a program that never answers.
+                ::flock(lockFd_, LOCK_UN);
                 notice("running on its own");
+            }
             return std::nullopt;
         }
         if (Clock::now() >= deadline) {
