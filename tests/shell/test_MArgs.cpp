@@ -132,35 +132,6 @@ private slots:
         QCOMPARE(MArgs::strArgs, (QStringList{QString(), QStringLiteral("d")}));
     }
 
-    // Another command line, split apart from the program's own: the same
-    // arguments and URL index as ParseArgs would give, while the program's
-    // arguments and a scan of the tokenizer in progress stay as they are.
-    void splitArgsApart_data()
-    {
-        QTest::addColumn<QString>("commandLine");
-        QTest::newRow("none") << QString();
-        QTest::newRow("blanks") << QStringLiteral("   ");
-        QTest::newRow("blanks around and between") << QStringLiteral("  www.example.org   file:///a.html -notoolbar ");
-        QTest::newRow("quoted") << QStringLiteral("\"file:///my page.html\" http://b/");
-        QTest::newRow("non-ASCII") << QStringLiteral("\u00e9t\u00e9 http://b\u00fccher.example/\U0001F600");
-    }
-    void splitArgsApart()
-    {
-        QFETCH(QString, commandLine);
-        parse(commandLine);
-        const QStringList expected = MArgs::strArgs;
-        const int32_t expectedUrl = MArgs::FindUrlArg();
-        parse(QStringLiteral("own -notoolbar"));
-        QCOMPARE(MToken::StrTok(QStringLiteral("x y"), QStringLiteral(" ")), QStringLiteral("x"));
-
-        const QStringList args = MArgs::SplitArgs(commandLine, QStringLiteral(" "));
-
-        QCOMPARE(args, expected);
-        QCOMPARE(MArgs::FindUrlArg(args), expectedUrl);
-        QCOMPARE(MArgs::strArgs, (QStringList{QString(), QStringLiteral("own"), QStringLiteral("-notoolbar")}));
-        QCOMPARE(MToken::StrTok(QString(), QStringLiteral(" ")), QStringLiteral("y"));
-    }
-
     // A command line far past 32,767 characters: no overflow, nothing cut.
     void veryLongCommandLine()
     {

@@ -36,46 +36,36 @@ void FreshUserFolders()
 }
 
 namespace {
-sockaddr_un socketAddress(const QString& path)
+// A local stream socket connected to `path`, or -1.
+int connectedSocket(const QString& path)
 {
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
     const QByteArray name = path.toLocal8Bit().left(sizeof(address.sun_path) - 1);
     std::copy(name.begin(), name.end(), address.sun_path);
-    return address;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
 }
 }  // namespace
 
-int ListenOnSocket(const QString& path)
-{
-    const sockaddr_un address = socketAddress(path);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 || ::listen(fd, 4) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 QByteArray SendToSocket(const QString& path, const QByteArray& bytes, bool finish)
 {
-    constexpr timeval kHangBound {30, 0};
-    const sockaddr_un address = socketAddress(path);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &kHangBound, sizeof(kHangBound));
     QByteArray answer;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) {
-        for (qsizetype sent = 0, n = 0; sent < bytes.size(); sent += n) {
-            n = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
-            if (n <= 0)
-                break;
-        }
-        if (finish)
-            ::shutdown(fd, SHUT_WR);
-        char buffer[256];
-        for (ssize_t n; (n = ::recv(fd, buffer, sizeof(buffer), 0)) > 0;)
-            answer.append(buffer, n);
-    }
+    const int fd = connectedSocket(path);
+    if (fd < 0)
+        return answer;
+    constexpr timeval kHangBound {30, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &kHangBound, sizeof(kHangBound));
+    for (qsizetype sent = 0, n = 0; sent < bytes.size() && n >= 0; sent += n)
+        n = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+    if (finish)
+        ::shutdown(fd, SHUT_WR);
+    char buffer[256];
+    for (ssize_t n; (n = ::recv(fd, buffer, sizeof(buffer), 0)) > 0;)
+        answer.append(buffer, n);
     ::close(fd);
     return answer;
 }

@@ -26,10 +26,6 @@ void ClearBoxes();
 // side closes. A broken pipe ends the sending quietly.
 QByteArray SendToSocket(const QString& path, const QByteArray& bytes, bool finish = false);
 
-// A socket listening at `path` that never accepts; closing it leaves the
-// socket file behind, as a program that was killed does. -1 on failure.
-int ListenOnSocket(const QString& path);
-
 // Sets up the environment before the application object exists.
 void PrepareEnvironment();
 

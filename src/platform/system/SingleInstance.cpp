@@ -79,12 +79,12 @@ bool isAbsolute(const char* path) { return path && path[0] == '/'; }
 // every way of naming it gives one socket.
 QString resolvedFolder(const QString& folder)
 {
-    const QFileInfo info(folder);
+    const QFileInfo info(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
     if (const QString canonical = info.canonicalFilePath(); !canonical.isEmpty())
         return canonical;
-    if (const QString parent = QFileInfo(info.absolutePath()).canonicalFilePath(); !parent.isEmpty())
+    if (const QString parent = QFileInfo(info.path()).canonicalFilePath(); !parent.isEmpty())
         return parent + u'/' + info.fileName();
-    return QDir::cleanPath(info.absoluteFilePath());
+    return info.filePath();
 }
 
 bool fillAddress(sockaddr_un& address, const std::string& path)
