@@ -3,6 +3,7 @@
 #include "platform/system/Application.h"
 #include "platform/engine/GraphicsPath.h"
 #include "platform/system/MessageBox.h"
+#include "platform/system/SingleInstance.h"
 #include "platform/system/StartupEnvironment.h"
 #include "platform/system/TerminationSignals.h"
 #include "shell/frmMain.h"
@@ -12,6 +13,13 @@ int main(int argc, char** argv)
     // First of all: a termination signal from here on is kept until the
     // program can end cleanly.
     platform::TerminationSignals::Install();
+
+    // A later start hands its command line to the program already running
+    // for this user and ends here, before any engine starts.
+    platform::SingleInstance instance;
+    if (const std::optional<int> status = instance.HandOver(argc, argv))
+        return *status;
+
     platform::PrepareStartupEnvironment();
     platform::ChooseGraphicsPath();
     platform::Application app(argc, argv);
@@ -26,5 +34,11 @@ int main(int argc, char** argv)
     // A signal handled while the main window was being made found none yet.
     if (platform::TerminationSignals::Received())
         closeMainWindow();
+    // What later starts hand over goes to the main window once it is loaded;
+    // what came during its load was held until now.
+    instance.SetReceiver([](const QString& commandLine) {
+        if (platform::FormRegistry::IsLoaded<frmMain>())
+            platform::Forms<frmMain>().ReceiveCommandLine(commandLine);
+    });
     return app.Run();
 }

@@ -40,8 +40,23 @@ int32_t CountArgs(const QString& delimiters)
 
 int32_t FindUrlArg()
 {
-    for (int32_t i = 1; i < strArgs.size(); ++i) {
-        if (platform::PathIsURL(strArgs[i]))
+    return FindUrlArg(strArgs);
+}
+
+QStringList SplitArgs(const QString& commandLine, const QString& delimiters)
+{
+    QStringList args{QString()};
+    qsizetype position = 1;
+    for (QString token = MToken::NextToken(commandLine, position, delimiters); !token.isEmpty();
+         token = MToken::NextToken(commandLine, position, delimiters))
+        args << token;
+    return args;
+}
+
+int32_t FindUrlArg(const QStringList& args)
+{
+    for (int32_t i = 1; i < args.size(); ++i) {
+        if (platform::PathIsURL(args[i]))
             return i;
     }
     return -1;

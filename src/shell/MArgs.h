@@ -15,6 +15,12 @@ void ParseArgs(const QString& delimiters);
 int32_t CountArgs(const QString& delimiters);
 // The index in strArgs of the first argument that is a URL, or -1.
 int32_t FindUrlArg();
+// Another command line, one a later start of the program handed over, split
+// as ParseArgs splits the program's own (element 0 empty, 1 to n the
+// arguments) while strArgs and the tokenizer stay as they are; and the index
+// of its first URL argument, or -1.
+QStringList SplitArgs(const QString& commandLine, const QString& delimiters);
+int32_t FindUrlArg(const QStringList& args);
 // Whether some argument equals "-notoolbar" without regard to letter case.
 bool HasNoToolbarArg();
 

@@ -13,12 +13,12 @@ bool isDelim(QChar c, const QString& delimiters)
     return delimiters.contains(c);
 }
 
-// The characters of strTokSource from 1-based `position` to its end.
-QStringView restFrom(qsizetype position)
+// The characters of `source` from 1-based `position` to its end.
+QStringView restFrom(QStringView source, qsizetype position)
 {
-    if (position > strTokSource.size())
+    if (position > source.size())
         return {};
-    return QStringView(strTokSource).mid(position - 1);
+    return source.mid(position - 1);
 }
 }  // namespace
 
@@ -28,20 +28,24 @@ QString StrTok(const QString& source, const QString& delimiters)
         strTokSource = source;
         vTokPos = 1;
     }
+    return NextToken(strTokSource, vTokPos, delimiters);
+}
 
-    const qsizetype k = SkipDelims(restFrom(vTokPos), delimiters);
+QString NextToken(QStringView source, qsizetype& position, const QString& delimiters)
+{
+    const qsizetype k = SkipDelims(restFrom(source, position), delimiters);
     if (k == 0)
         return QString();
-    vTokPos = vTokPos + k - 1;
+    position = position + k - 1;
 
-    qsizetype e = FindDelim(restFrom(vTokPos), delimiters);
+    qsizetype e = FindDelim(restFrom(source, position), delimiters);
     if (e != 0)
-        e = vTokPos + e - 1;
+        e = position + e - 1;
     else
-        e = strTokSource.size() + 1;
+        e = source.size() + 1;
 
-    const QString token = strTokSource.mid(vTokPos - 1, e - vTokPos);
-    vTokPos = e;
+    const QString token = source.mid(position - 1, e - position).toString();
+    position = e;
     return token;
 }
 

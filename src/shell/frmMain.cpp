@@ -144,6 +144,23 @@ void frmMain::Form_KeyDown(int16_t KeyCode, int16_t Shift)
     }
 }
 
+void frmMain::ReceiveCommandLine(const QString& strCommandLine)
+{
+    try {
+        // The window comes forward, restored if it was minimised; the toolbar
+        // stays as the user left it, "-notoolbar" or not.
+        BringToFront();
+        // A URL argument is navigated to as the first navigation would; without
+        // one nothing is.
+        const QStringList strReceivedArgs = MArgs::SplitArgs(strCommandLine, QString(QChar(32)));
+        const int32_t i = MArgs::FindUrlArg(strReceivedArgs);
+        if (i != -1)
+            WebBrowser1->Navigate(strReceivedArgs[i]);
+    } catch (...) {
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("ReceiveCommandLine"), platform::Err().Number);
+    }
+}
+
 void frmMain::tmrWorker_Timer()
 {
     StatusBar->Panels(2).SetText(WebBrowser1->Busy() ? QStringLiteral("BUSY") : QString());

@@ -15,6 +15,10 @@ public:
     platform::StatusBar* StatusBar;
     platform::BrowserHost* WebBrowser1;
 
+    // A command line that a later start of the program handed over: read by
+    // the rules of the program's own, apart from them.
+    void ReceiveCommandLine(const QString& strCommandLine);
+
 protected:
     void Form_Load() override;
     void Form_Resize() override;

@@ -1,6 +1,7 @@
 // The main window with a recording browser: the start-up, the layout of the
 // browser and the status bar, the title and the status texts, the trapped
 // failures, and the shut-down.
+#include "Dialogs.h"
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
@@ -8,6 +9,7 @@
 #include "platform/system/Settings.h"
 #include "settings/mdlGlobals.h"
 #include "shell/MArgs.h"
+#include "dialogs/frmAbout.h"
 #include "shell/frmMain.h"
 #include "toolbar/frmToolBar.h"
 
@@ -229,6 +231,57 @@ private slots:
         QVERIFY(!platform::FormRegistry::IsLoaded<frmMain>());
         QVERIFY(!platform::FormRegistry::IsLoaded<frmToolBar>());
         QCOMPARE(lastFormActions, 1);
+    }
+
+    // A command line a later start handed over: its first URL is navigated
+    // to and the window comes forward restored; the toolbar and the start's
+    // own arguments stay. An open modal box does not hold it up, and stays.
+    void receiveCommandLine_data()
+    {
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<Qt::WindowStates>("before");
+        QTest::addColumn<bool>("aboutBoxOpen");
+        QTest::addColumn<QStringList>("navigation");
+        const QStringList toB {"Navigate file:///b.html"};
+        QTest::newRow("first URL among words") << " www.example.org -notoolbar file:///b.html http://c/"
+                                               << Qt::WindowStates() << false << toB;
+        QTest::newRow("only the switch, minimised") << "-NoToolbar" << Qt::WindowStates(Qt::WindowMinimized) << false
+                                                    << QStringList();
+        QTest::newRow("minimised from maximised") << "file:///b.html" << (Qt::WindowMinimized | Qt::WindowMaximized)
+                                                  << false << toB;
+        QTest::newRow("the about box open") << "file:///b.html" << Qt::WindowStates() << true << toB;
+    }
+    void receiveCommandLine()
+    {
+        QFETCH(QString, commandLine);
+        QFETCH(Qt::WindowStates, before);
+        QFETCH(bool, aboutBoxOpen);
+        QFETCH(QStringList, navigation);
+        platform::SetCommandLineArguments({QStringLiteral("file:///own.html")});
+        mdlGlobals::bShowToolbar = true;
+        frmMain& form = platform::Forms<frmMain>();
+        form.Show();
+        form.setWindowState(before);
+        const QStringList startCalls = navigationCalls();
+
+        bool aboutBoxStayed = true;
+        if (aboutBoxOpen) {
+            skwtest::WhenShown<frmAbout>([&](frmAbout& about) {
+                form.ReceiveCommandLine(commandLine);
+                aboutBoxStayed = QApplication::activeModalWidget() == &about;
+                skwtest::Click(about.cmdOk);
+            });
+            platform::Forms<frmAbout>().Show(platform::vbModal, &form);
+        } else {
+            form.ReceiveCommandLine(commandLine);
+        }
+
+        QCOMPARE(navigationCalls(), startCalls + navigation);
+        QCOMPARE(form.windowState(), before & ~Qt::WindowMinimized);
+        QVERIFY(aboutBoxStayed);
+        QVERIFY(platform::Forms<frmToolBar>().Visible() && mdlGlobals::bShowToolbar);
+        QCOMPARE(MArgs::strArgs, (QStringList{QString(), QStringLiteral("file:///own.html")}));
+        QVERIFY(skwtest::Boxes().empty());
     }
 
     void caption_data()

@@ -2,6 +2,10 @@
 
 #include <QDir>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace skwtest {
 
 namespace {
@@ -28,6 +32,43 @@ void FreshUserFolders(const QString& parent)
     qputenv("XDG_DATA_HOME", (root + "/data").toUtf8());
     qputenv("XDG_CACHE_HOME", (root + "/cache").toUtf8());
     qputenv("XDG_DOWNLOAD_DIR", (root + "/downloads").toUtf8());
+    QFile::setPermissions(root + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", (root + "/runtime").toUtf8());
+}
+
+namespace {
+// A local stream socket connected to `path`, or -1.
+int connectedSocket(const QString& path)
+{
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = path.toLocal8Bit().left(sizeof(address.sun_path) - 1);
+    std::copy(name.begin(), name.end(), address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+}  // namespace
+
+QByteArray SendToSocket(const QString& path, const QByteArray& bytes, bool finish)
+{
+    QByteArray answer;
+    const int fd = connectedSocket(path);
+    if (fd < 0)
+        return answer;
+    constexpr timeval kHangBound {30, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &kHangBound, sizeof(kHangBound));
+    for (qsizetype sent = 0, n = 0; sent < bytes.size() && n >= 0; sent += n)
+        n = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+    if (finish)
+        ::shutdown(fd, SHUT_WR);
+    char buffer[256];
+    for (ssize_t n; (n = ::recv(fd, buffer, sizeof(buffer), 0)) > 0;)
+        answer.append(buffer, n);
+    ::close(fd);
+    return answer;
 }
 
 QString UserFolder()

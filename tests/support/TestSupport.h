@@ -12,7 +12,7 @@
 
 namespace skwtest {
 
-// Points the per-user config, data and cache folders at a new empty
+// Points the per-user config, data, cache and runtime folders at a new empty
 // temporary folder (inside `parent` when given). Call it in init() to give
 // each test function its own. It changes the environment: no other thread
 // may be reading it then.
@@ -22,6 +22,11 @@ QString UserFolder();
 // Every message box shown since the last ClearBoxes(); no box ever blocks.
 const std::vector<platform::MessageBoxCall>& Boxes();
 void ClearBoxes();
+
+// Connects to the local stream socket at `path`, sends `bytes` (then ends
+// the sending side when `finish`) and returns what comes back until the other
+// side closes. A broken pipe ends the sending quietly.
+QByteArray SendToSocket(const QString& path, const QByteArray& bytes, bool finish = false);
 
 // Sets up the environment before the application object exists.
 void PrepareEnvironment();

@@ -8,6 +8,7 @@
 #include "platform/system/CodeDepth.h"
 #include "platform/system/Runtime.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -327,6 +328,19 @@ void Form::activate()
     // owner is active (Qt counts the pair as one), so ask the window itself.
     if (QWindow* window = windowHandle())
         window->requestActivate();
+}
+
+void Form::BringToFront()
+{
+    if (windowState() & Qt::WindowMinimized)
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    activate();
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this) {
+        modal->raise();
+        if (QWindow* window = modal->windowHandle())
+            window->requestActivate();
+    }
 }
 
 void Form::Hide()

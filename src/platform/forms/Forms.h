@@ -90,6 +90,10 @@ public:
     // is hidden or unloaded. An unloaded form is not shown.
     void Show(int modal = vbModeless, Form* owner = nullptr);
     void Hide();
+    // Restores the form if it is minimised (to normal or maximised, as it was
+    // before) and brings it to the front, asking for it to be activated; a
+    // modal form that is open stays in front of it.
+    void BringToFront();
     // Runs Form_Unload, unloads the forms this one owns, makes the form inert
     // and destroys it once no code of the program is running any more; when it
     // was the last one, ends the program. A form that sets Cancel stays loaded.
