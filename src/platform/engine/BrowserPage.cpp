@@ -129,6 +129,7 @@ bool BrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, 
         withdrawOpenRequests();
         dialogCount_ = 0;
         dialogsStopped_ = false;
+        signInsCancelled_.clear();
     }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
@@ -163,6 +164,12 @@ void BrowserPage::onAuthenticationRequired(const QUrl& url, QAuthenticator* auth
     const bool proxy = !proxyHost.isEmpty();
     const QString origin = proxy ? proxyHost : OriginText(url);
     const QString key = origin + u'\n' + authenticator->realm();
+    // Cancelled once: the page's other requests there are not asked about.
+    // (The engine has set the realm, so only a null authenticator cancels.)
+    if (signInsCancelled_.contains(key)) {
+        *authenticator = QAuthenticator();
+        return;
+    }
     // Asked again within one load: the server refused what was given.
     const bool refused = signInsGiven_.contains(key);
     auto* request = new SignInRequest(origin, authenticator->realm(), proxy, refused, signInsGiven_.value(key), this);
@@ -170,13 +177,17 @@ void BrowserPage::onAuthenticationRequired(const QUrl& url, QAuthenticator* auth
     QPointer<SignInRequest> guard(request);
     raise(&BrowserPage::signInRequest, request);
     waitFor(request);
-    // Left unset, the authenticator cancels the sign-in.
-    if (!self || !guard)
+    if (!self || !guard) {
+        *authenticator = QAuthenticator();
         return;
+    }
     if (request->SignedIn()) {
         authenticator->setUser(request->User());
         authenticator->setPassword(request->Password());
         signInsGiven_.insert(key, request->User());
+    } else {
+        *authenticator = QAuthenticator();
+        signInsCancelled_.insert(key);
     }
     delete request;
 }

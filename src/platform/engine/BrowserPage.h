@@ -13,6 +13,8 @@
 //   refused. Sign-in and the dialogs must be answered before the engine goes
 //   on, so the page waits for them in an event loop of its own. A new
 //   navigation withdraws what is still open.
+// - A sign-in the user cancelled is not asked again for the same site and
+//   realm until the page navigates.
 // - After a page's second dialog since its last navigation the user may stop
 //   its dialogs: later ones are answered as cancelled until it navigates.
 // - A refused certificate is reported by certificateRefused() before the
@@ -24,6 +26,7 @@
 #include "platform/engine/PageRequests.h"
 
 #include <QHash>
+#include <QSet>
 #include <QPointer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -99,6 +102,9 @@ private:
     // The user names given to the sign-ins of the load in progress, by site
     // and realm: the same question asked again means the answer was refused.
     QHash<QString, QString> signInsGiven_;
+    // The sign-ins the user cancelled since the last navigation, by site and
+    // realm: a server that asks at every request is asked about once.
+    QSet<QString> signInsCancelled_;
 };
 
 }  // namespace platform

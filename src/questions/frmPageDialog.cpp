@@ -1,0 +1,77 @@
+#include "questions/frmPageDialog.h"
+
+#include "questions/MQuestions.h"
+
+#include <utility>
+
+namespace {
+constexpr float kClientWidth = 5400;
+constexpr float kClientHeight = 2520;
+// The longest message shown; a page's message may be any length.
+constexpr int kMessageChars = 600;
+
+platform::PropertyBag BoxBag()
+{
+    return {{"tTEXT", ""},
+            {"tLOCKED", false},
+            {"tALIGNMENT", int32_t(0)},
+            {"tMAXLENGTH", int32_t(0)},
+            {"tBACKCOLOR", platform::COLOR_HIGHLIGHTTEXT},
+            {"tENABLED", true}};
+}
+}  // namespace
+
+frmPageDialog::frmPageDialog() : QuestionWindow(QStringLiteral("frmPageDialog"), kClientWidth, kClientHeight)
+{
+    lblMessage = new platform::Label(this, QStringLiteral("lblMessage"));
+    lblMessage->Move(240, 420, 4920, 1020);
+    lblMessage->setWordWrap(true);
+    lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    txtValue = new SoftText(this, QStringLiteral("txtValue"), BoxBag());
+    txtValue->Move(240, 1500, 4920, 285);
+
+    cmdStop = NewButton(QStringLiteral("cmdStop"), "Stop this page's dialogs", 240, 1980, 2280);
+    connect(cmdStop, &SoftButton::Click, this, &frmPageDialog::cmdStop_Click);
+    cmdOk = NewButton(QStringLiteral("cmdOk"), "OK", 2880, 1980, 1095);
+    connect(cmdOk, &SoftButton::Click, this, &frmPageDialog::cmdOk_Click);
+    cmdCancel = NewButton(QStringLiteral("cmdCancel"), "Cancel", 4080, 1980, 1080);
+    connect(cmdCancel, &SoftButton::Click, this, &frmPageDialog::cmdCancel_Click);
+}
+
+void frmPageDialog::Ask(const QString& sCaption, platform::PageDialogRequest::Kind kind, const QString& sMessage, const QString& sDefault,
+                        bool bOfferStop, Done done)
+{
+    Answer(pdCancel);
+    lblMessage->SetCaption(MQuestions::ReadableText(sMessage, kMessageChars, true));
+    txtValue->setVisible(kind == platform::PageDialogRequest::Prompt);
+    txtValue->SetText(sDefault);
+    cmdStop->setVisible(bOfferStop);
+    cmdCancel->setVisible(kind != platform::PageDialogRequest::Alert);
+    done_ = std::move(done);
+    ShowOver(sCaption);
+    if (kind == platform::PageDialogRequest::Prompt)
+        txtValue->TextBox_hWnd()->setFocus();
+}
+
+void frmPageDialog::Answer(Outcome outcome)
+{
+    // Taken first: the callback may ask the next question in this window.
+    auto done = std::exchange(done_, {});
+    if (!done)
+        return;
+    const QString sText = txtValue->Text();
+    Hide();
+    done(outcome, sText);
+}
+
+void frmPageDialog::cmdStop_Click() { Answer(pdStop); }
+void frmPageDialog::cmdOk_Click() { Answer(pdOk); }
+void frmPageDialog::cmdCancel_Click() { Answer(pdCancel); }
+void frmPageDialog::DefaultAnswer() { Answer(pdOk); }
+void frmPageDialog::Refusal() { Answer(pdCancel); }
+
+bool frmPageDialog::ForgetAnswer()
+{
+    return bool(std::exchange(done_, {}));
+}
