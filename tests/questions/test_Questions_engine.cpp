@@ -160,6 +160,97 @@ private slots:
         (void)form;
     }
 
+    void permissions_data()
+    {
+        QTest::addColumn<QString>("ask");  // script that sets the title to "answer <granted|denied>"
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("allow");
+
+        const QString notifications = "Notification.requestPermission().then(p => done(p))";
+        // Without a position source a granted request ends in an error that
+        // is not a refusal; the timeout only bounds the wait for it.
+        const QString location = "navigator.geolocation.getCurrentPosition(() => done('granted'),"
+                                 " e => done(e.code == 1 ? 'denied' : 'granted'), {timeout: 5000})";
+        const QString media = "navigator.mediaDevices.getUserMedia(%1).then(() => done('granted'),"
+                              " e => done(e.name == 'NotAllowedError' ? 'denied' : 'granted'))";
+        struct Kind {
+            const char* name;
+            QString script;
+            const char* wants;
+        };
+        const Kind kinds[] = {
+            {"notifications", notifications, "show notifications"},
+            {"location", location, "know your location"},
+            {"camera", media.arg("{video: true}"), "use your camera"},
+            {"microphone", media.arg("{audio: true}"), "use your microphone"},
+            {"camera and microphone", media.arg("{audio: true, video: true}"), "use your camera and microphone"},
+        };
+        for (const Kind& kind : kinds) {
+            for (const bool allow : {true, false}) {
+                QTest::addRow("%s, %s", kind.name, allow ? "allowed" : "denied")
+                    << kind.script << QString::fromLatin1(kind.wants) << allow;
+            }
+        }
+    }
+    void permissions()
+    {
+        QFETCH(QString, ask);
+        QFETCH(QString, caption);
+        QFETCH(bool, allow);
+        const QByteArray page = "<title>Asking</title><script>var round = 0;"
+                                "function done(answer) { document.title = 'answer ' + (++round) + ' ' + answer;"
+                                " if (round == 1) ask(); }"
+                                "function ask() { " + ask.toUtf8() + "; } ask();</script>";
+        LoopbackServer server([&](const LoopbackServer::Request&) { return LoopbackServer::Page(page); });
+        QVERIFY(server.Listen());
+        openMain(server.Url("/"));
+
+        QTRY_VERIFY_WITH_TIMEOUT(shown<frmAsk>(), kTimeout);
+        frmAsk& box = platform::Forms<frmAsk>();
+        QCOMPARE(box.Caption(), server.Origin() + " wants to " + caption);
+        skwtest::Click(allow ? box.cmdYes : box.cmdNo);
+
+        // The page asks a second time and gets the same answer, without a question.
+        const QString answer = allow ? "granted" : "denied";
+        QTRY_COMPARE_WITH_TIMEOUT(::caption(), kPrefix + "answer 2 " + answer + "]", kTimeout);
+        QVERIFY(!shown<frmAsk>());
+    }
+
+    void fullScreenAndEscape()
+    {
+        LoopbackServer server([](const LoopbackServer::Request&) {
+            return LoopbackServer::Page(
+                "<title>normal</title><body style='margin:0'>"
+                "<button id='b' style='width:100%;height:100%' onclick='document.body.requestFullscreen()'>go</button>"
+                "<script>document.onfullscreenchange = () =>"
+                " document.title = document.fullscreenElement ? 'full' : 'normal';</script></body>");
+        });
+        QVERIFY(server.Listen());
+        frmMain& form = openMain(server.Url("/"));
+        QTRY_COMPARE_WITH_TIMEOUT(::caption(), kPrefix + "normal]", kTimeout);
+        form.Move(1200, 900);
+        form.SetWidth(6000);
+        form.SetHeight(4500);
+        const QRect before = form.frameGeometry();
+        const QRect browserBefore = form.WebBrowser1->Widget()->geometry();
+
+        // A click is a user's gesture, which full screen needs.
+        QWidget* input = form.WebBrowser1->Widget()->focusProxy();
+        QVERIFY(input);
+        QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(20, 20));
+        QTRY_COMPARE_WITH_TIMEOUT(::caption(), kPrefix + "full]", kTimeout);
+        QVERIFY(form.FullScreen());
+        QVERIFY(form.StatusBar->isHidden());
+        QCOMPARE(form.WebBrowser1->Widget()->geometry(), form.rect());
+
+        QTest::keyClick(input, Qt::Key_Escape);
+        QTRY_COMPARE_WITH_TIMEOUT(::caption(), kPrefix + "normal]", kTimeout);
+        QVERIFY(!form.FullScreen());
+        QCOMPARE(form.frameGeometry(), before);
+        QCOMPARE(form.WebBrowser1->Widget()->geometry(), browserBefore);
+        QVERIFY(!form.StatusBar->isHidden());
+    }
+
     void dialogLoopStopped()
     {
         LoopbackServer server([](const LoopbackServer::Request&) {
