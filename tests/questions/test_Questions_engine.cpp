@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 
 #include "platform/system/Runtime.h"
+#include "platform/system/Settings.h"
 #include "questions/MQuestions.h"
 #include "questions/frmAsk.h"
 #include "questions/frmPageDialog.h"
@@ -249,6 +250,47 @@ private slots:
         QCOMPARE(form.frameGeometry(), before);
         QCOMPARE(form.WebBrowser1->Widget()->geometry(), browserBefore);
         QVERIFY(!form.StatusBar->isHidden());
+    }
+
+    // The main window closes (as on SIGTERM) while the engine waits for an
+    // answer: the question is refused, the program ends and the placement
+    // is stored as at any close.
+    void closingWhileAQuestionWaits_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<bool>("signIn");
+        QTest::newRow("sign-in") << QByteArray() << true;
+        QTest::newRow("page dialog") << QByteArray("<script>alert('hello')</script>") << false;
+    }
+    void closingWhileAQuestionWaits()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(bool, signIn);
+        int lastFormActions = 0;
+        platform::FormRegistry::SetLastFormAction([&] { ++lastFormActions; });
+        LoopbackServer server([&](const LoopbackServer::Request&) {
+            return signIn ? LoopbackServer::Unauthorized("Staff", "<title>Refused</title>") : LoopbackServer::Page(page);
+        });
+        QVERIFY(server.Listen());
+        bool closed = false;
+        auto close = [&] {
+            platform::FormRegistry::UnloadIfLoaded<frmMain>();
+            closed = true;
+        };
+        if (signIn)
+            skwtest::WhenShown<frmSignIn>([&](frmSignIn&) { close(); });
+        else
+            skwtest::WhenShown<frmPageDialog>([&](frmPageDialog&) { close(); });
+        openMain(server.Url("/"));
+
+        QTRY_VERIFY_WITH_TIMEOUT(closed, kTimeout);
+        QCOMPARE(lastFormActions, 1);
+        QVERIFY(!platform::FormRegistry::IsLoaded<frmMain>());
+        QVERIFY(!platform::FormRegistry::IsLoaded<frmSignIn>());
+        QVERIFY(!platform::FormRegistry::IsLoaded<frmPageDialog>());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!platform::GetSetting("Skerwind32", "frmMain", "Width", QString()).isEmpty());
+        QVERIFY(skwtest::Boxes().empty());
     }
 
     void dialogLoopStopped()
