@@ -60,7 +60,8 @@ void frmPageDialog::Answer(Outcome outcome)
     auto done = std::exchange(done_, {});
     if (!done)
         return;
-    const QString sText = txtValue->Text();
+    // Only a prompt has a text to give.
+    const QString sText = txtValue->isHidden() ? QString() : txtValue->Text();
     Hide();
     done(outcome, sText);
 }
