@@ -8,7 +8,9 @@ QString OriginText(const QUrl& url)
 {
     if (url.host().isEmpty())
         return url.scheme();
-    return url.port() == -1 ? url.host() : QStringLiteral("%1:%2").arg(url.host()).arg(url.port());
+    // An IPv6 address keeps its brackets, so that the port stands apart.
+    const QString host = url.host().contains(u':') ? u'[' + url.host() + u']' : url.host();
+    return url.port() == -1 ? host : QStringLiteral("%1:%2").arg(host).arg(url.port());
 }
 
 // ---- PageRequest ----
