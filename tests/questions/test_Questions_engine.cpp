@@ -1,11 +1,13 @@
 // SKERRYWIND_ENGINE_TEST: what pages ask of the browser, answered through the
 // main window's question windows, against loopback servers in the real
-// engine: sign-in, an untrusted certificate, permissions, full screen, a loop
-// of dialogs.
+// engine: sign-in, an untrusted certificate, permissions, notifications (to a
+// fake desktop service on a private session bus), full screen, a loop of
+// dialogs, and closing while the engine waits for an answer.
 #include "Dialogs.h"
 #include "LoopbackServer.h"
 #include "TestSupport.h"
 
+#include "platform/engine/Notifications.h"
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
 #include "questions/MQuestions.h"
@@ -14,17 +16,84 @@
 #include "questions/frmSignIn.h"
 #include "shell/frmMain.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QTemporaryDir>
-#include <QWebEngineView>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
 using skwtest::LoopbackServer;
 
 namespace {
-const bool kEngineFlags = [] {
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-logging --use-fake-device-for-media-stream");
-    return true;
-}();
+// The private session bus: started before the application object, so that
+// the program's session bus is this one.
+struct PrivateBus {
+    QByteArray address;
+    long pid = 0;
+
+    void start()
+    {
+        char line[2][512] = {};
+        if (FILE* out = ::popen("dbus-daemon --session --fork --print-address=1 --print-pid=1", "r")) {
+            if (std::fgets(line[0], sizeof line[0], out) && std::fgets(line[1], sizeof line[1], out)) {
+                address = QByteArray(line[0]).trimmed();
+                pid = std::atol(line[1]);
+                qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+            }
+            ::pclose(out);
+        }
+    }
+    ~PrivateBus()
+    {
+        if (pid > 0)
+            ::kill(pid_t(pid), SIGTERM);
+    }
+};
+PrivateBus& bus()
+{
+    static PrivateBus b;
+    return b;
+}
+
+// The desktop's side: records what it is asked to show.
+class FakeNotificationService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    // "application: title / text (actions)" for each notification.
+    QStringList shown;
+    QDBusConnection connection = QDBusConnection::connectToBus(QString::fromUtf8(bus().address), "fake-desktop");
+
+    bool Register()
+    {
+        return connection.registerObject(QLatin1String(platform::Notifications::path), this,
+                                         QDBusConnection::ExportAllSlots)
+               && connection.registerService(QLatin1String(platform::Notifications::service));
+    }
+    ~FakeNotificationService() override
+    {
+        connection.unregisterService(QLatin1String(platform::Notifications::service));
+        connection.unregisterObject(QLatin1String(platform::Notifications::path));
+    }
+    void Emit(const QString& name, const QVariantList& arguments)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(platform::Notifications::path),
+                                                         QLatin1String(platform::Notifications::interface), name);
+        signal.setArguments(arguments);
+        connection.send(signal);
+    }
+
+public slots:
+    uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary, const QString& body,
+                const QStringList& actions, const QVariantMap& hints, int timeout)
+    {
+        (void)replaces, (void)icon, (void)hints, (void)timeout;
+        shown << app + ": " + summary + " / " + body + " (" + actions.join(',') + ")";
+        return uint(shown.size());
+    }
+};
 
 constexpr int kTimeout = 30000;
 const QString kPrefix = QStringLiteral("Skerrywind v1.1.51a - [");
@@ -46,10 +115,6 @@ frmMain& openMain(const QUrl& url)
 QString caption() { return platform::Forms<frmMain>().Caption(); }
 QString panel1() { return platform::Forms<frmMain>().StatusBar->Panels(1).Text(); }
 
-void typeInto(SoftText* box, const QString& text)
-{
-    box->SetText(text);
-}
 }  // namespace
 
 class TestQuestionsEngine : public QObject {
@@ -114,8 +179,8 @@ private slots:
                     return;
                 }
                 lastUser = answer.section(':', 0, 0);
-                typeInto(box.txtUserName, lastUser);
-                typeInto(box.txtPassword, answer.section(':', 1));
+                box.txtUserName->SetText(lastUser);
+                box.txtPassword->SetText(answer.section(':', 1));
                 skwtest::Click(box.cmdOk);
             });
         };
@@ -141,7 +206,7 @@ private slots:
         QVERIFY(skwtest::MakeSelfSignedCertificate(folder.path()));
         LoopbackServer server([](const LoopbackServer::Request&) { return LoopbackServer::Page("<title>Secret</title>x"); });
         QVERIFY(server.Listen(folder.filePath("cert.pem"), folder.filePath("key.pem")));
-        frmMain& form = openMain(server.Url("/"));
+        openMain(server.Url("/"));
 
         QTRY_VERIFY_WITH_TIMEOUT(shown<frmAsk>(), kTimeout);
         frmAsk& box = platform::Forms<frmAsk>();
@@ -158,7 +223,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(caption(), kPrefix + "Not secure]", kTimeout);
         // The page the server sent never showed.
         QVERIFY(!caption().contains("Secret"));
-        (void)form;
     }
 
     void permissions_data()
@@ -215,6 +279,62 @@ private slots:
         const QString answer = allow ? "granted" : "denied";
         QTRY_COMPARE_WITH_TIMEOUT(::caption(), kPrefix + "answer 2 " + answer + "]", kTimeout);
         QVERIFY(!shown<frmAsk>());
+    }
+
+    void notification_data()
+    {
+        QTest::addColumn<bool>("service");
+        QTest::addColumn<QString>("desktopSignal");  // what the desktop does with it
+        QTest::addColumn<QString>("title");          // what the page then knows
+        QTest::addColumn<QString>("status");
+
+        QTest::newRow("clicked") << true << "ActionInvoked" << "clicked" << "Done";
+        QTest::newRow("closed by the desktop") << true << "NotificationClosed" << "closed" << "Done";
+        QTest::newRow("no notification service") << false << QString() << "shown?" << "Hello";
+    }
+    void notification()
+    {
+        QFETCH(bool, service);
+        QFETCH(QString, desktopSignal);
+        QFETCH(QString, title);
+        QFETCH(QString, status);
+        QVERIFY2(!bus().address.isEmpty(), "dbus-daemon did not start");
+        FakeNotificationService desktop;
+        if (service)
+            QVERIFY(desktop.Register());
+        LoopbackServer server([](const LoopbackServer::Request&) {
+            return LoopbackServer::Page(
+                "<title>asking</title><script>Notification.requestPermission().then(p => {"
+                " document.title = 'shown?';"
+                " var n = new Notification('Hello', {body: 'World'});"
+                " n.onshow = () => document.title = 'shown';"
+                " n.onclick = () => document.title = 'clicked';"
+                " n.onclose = () => document.title = 'closed'; });</script>");
+        });
+        QVERIFY(server.Listen());
+        frmMain& form = openMain(server.Url("/"));
+
+        QTRY_VERIFY_WITH_TIMEOUT(shown<frmAsk>(), kTimeout);
+        skwtest::Click(platform::Forms<frmAsk>().cmdYes);
+
+        if (service) {
+            QTRY_COMPARE_WITH_TIMEOUT(desktop.shown, QStringList{"Skerrywind: Hello / World (default,Open)"}, kTimeout);
+            QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), kPrefix + "shown]", kTimeout);
+            // Something else has the focus when the notification is clicked.
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            if (desktopSignal == "ActionInvoked")
+                desktop.Emit(desktopSignal, {1u, QStringLiteral("default")});
+            else
+                desktop.Emit(desktopSignal, {1u, 2u});
+            QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), kPrefix + title + "]", kTimeout);
+            if (desktopSignal == "ActionInvoked")
+                QTRY_COMPARE(QApplication::activeWindow(), &form);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(form.StatusBar->Panels(1).Text(), status, kTimeout);
+            QCOMPARE(form.Caption(), kPrefix + title + "]");
+        }
     }
 
     void fullScreenAndEscape()
@@ -322,5 +442,17 @@ private slots:
     }
 };
 
-SKERRYWIND_TEST_MAIN(TestQuestionsEngine)
+int main(int argc, char** argv)
+{
+    skwtest::PrepareEnvironment();
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-logging --use-fake-device-for-media-stream");
+    // Before the application object: the program's session bus is this one.
+    bus().start();
+    platform::Application app(argc, argv);
+    skwtest::FreshUserFolders();
+    TestQuestionsEngine tc;
+    return QTest::qExec(&tc, argc, argv);
+}
+
 #include "test_Questions_engine.moc"

@@ -16,15 +16,6 @@ namespace skwtest {
 namespace {
 constexpr int kOpensslTimeoutMs = 60000;
 
-QByteArray reason(int status)
-{
-    switch (status) {
-    case 200: return "OK";
-    case 401: return "Unauthorized";
-    case 404: return "Not Found";
-    default: return "Status";
-    }
-}
 }  // namespace
 
 QPair<QString, QString> LoopbackServer::Request::basicCredentials() const
@@ -40,8 +31,6 @@ QPair<QString, QString> LoopbackServer::Request::basicCredentials() const
 }
 
 LoopbackServer::LoopbackServer(Handler handler, QObject* parent) : QObject(parent), handler_(std::move(handler)) {}
-
-LoopbackServer::~LoopbackServer() = default;
 
 bool LoopbackServer::Listen(const QString& certificateFile, const QString& keyFile)
 {
@@ -101,16 +90,11 @@ void LoopbackServer::serve(QTcpSocket* socket)
                 request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
         }
         buffer->clear();
-        ++requests_;
         const Response response = handler_(request);
-        QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason(response.status) + "\r\n";
-        bool typed = false;
-        for (const auto& [name, value] : response.headers) {
+        QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + " -\r\n"
+                         "Content-Type: text/html; charset=utf-8\r\n";
+        for (const auto& [name, value] : response.headers)
             out += name + ": " + value + "\r\n";
-            typed = typed || name.toLower() == "content-type";
-        }
-        if (!typed)
-            out += "Content-Type: text/html; charset=utf-8\r\n";
         out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n";
         out += response.body;
         socket->write(out);

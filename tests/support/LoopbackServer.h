@@ -36,14 +36,12 @@ public:
     using Handler = std::function<Response(const Request&)>;
 
     explicit LoopbackServer(Handler handler, QObject* parent = nullptr);
-    ~LoopbackServer() override;
 
     // Listens on a free port; over TLS when certificate and key files are given.
     bool Listen(const QString& certificateFile = QString(), const QString& keyFile = QString());
     // "http://127.0.0.1:<port><path>" (https over TLS).
     QUrl Url(const QString& path) const;
     QString Origin() const;
-    int Requests() const { return requests_; }
 
     // A 200 response with an HTML page.
     static Response Page(const QByteArray& html);
@@ -56,7 +54,6 @@ private:
     Handler handler_;
     QTcpServer* server_ = nullptr;
     bool tls_ = false;
-    int requests_ = 0;
 };
 
 // Makes a self-signed certificate for 127.0.0.1 with the openssl tool, in
