@@ -12,6 +12,7 @@ constexpr float kCaptionHeight = 225;
 // The band stops one pixel short of the right edge, like the options dialog's.
 constexpr float kCaptionRightGap = 15;
 constexpr float kButtonHeight = 375;
+constexpr float kTextBoxHeight = 285;
 }  // namespace
 
 QuestionWindow::QuestionWindow(const QString& name, float clientWidth, float clientHeight) : ChromeForm(name)
@@ -41,6 +42,19 @@ SoftButton* QuestionWindow::NewButton(const QString& name, const char* caption, 
                                    {"BACKCOLOR", platform::COLOR_BTNFACE}});
     button->Move(left, top, width, kButtonHeight);
     return button;
+}
+
+SoftText* QuestionWindow::NewTextBox(const QString& name, float left, float top, float width)
+{
+    auto* box = new SoftText(this, name,
+                             {{"tTEXT", ""},
+                              {"tLOCKED", false},
+                              {"tALIGNMENT", int32_t(0)},
+                              {"tMAXLENGTH", int32_t(0)},
+                              {"tBACKCOLOR", platform::COLOR_HIGHLIGHTTEXT},
+                              {"tENABLED", true}});
+    box->Move(left, top, width, kTextBoxHeight);
+    return box;
 }
 
 void QuestionWindow::ShowOver(const QString& caption)

@@ -7,6 +7,7 @@
 // answer; the caller gets the answer through the callback it passed.
 #include "chrome/ChromeForm.h"
 #include "controls/SoftButton.h"
+#include "controls/SoftText.h"
 #include "platform/intrinsics/Label.h"
 
 #include <cstdint>
@@ -26,6 +27,8 @@ protected:
     void ShowOver(const QString& caption);
     // A flat button of the question windows at (left, top) twips.
     SoftButton* NewButton(const QString& name, const char* caption, float left, float top, float width);
+    // An empty flat text box at (left, top) twips.
+    SoftText* NewTextBox(const QString& name, float left, float top, float width);
 
     // Return and Escape. Nothing happens while the window is hidden.
     virtual void DefaultAnswer() = 0;

@@ -9,16 +9,6 @@ constexpr float kClientWidth = 5400;
 constexpr float kClientHeight = 2520;
 // The longest message shown; a page's message may be any length.
 constexpr int kMessageChars = 600;
-
-platform::PropertyBag BoxBag()
-{
-    return {{"tTEXT", ""},
-            {"tLOCKED", false},
-            {"tALIGNMENT", int32_t(0)},
-            {"tMAXLENGTH", int32_t(0)},
-            {"tBACKCOLOR", platform::COLOR_HIGHLIGHTTEXT},
-            {"tENABLED", true}};
-}
 }  // namespace
 
 frmPageDialog::frmPageDialog() : QuestionWindow(QStringLiteral("frmPageDialog"), kClientWidth, kClientHeight)
@@ -28,8 +18,7 @@ frmPageDialog::frmPageDialog() : QuestionWindow(QStringLiteral("frmPageDialog"),
     lblMessage->setWordWrap(true);
     lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    txtValue = new SoftText(this, QStringLiteral("txtValue"), BoxBag());
-    txtValue->Move(240, 1500, 4920, 285);
+    txtValue = NewTextBox(QStringLiteral("txtValue"), 240, 1500, 4920);
 
     cmdStop = NewButton(QStringLiteral("cmdStop"), "Stop this page's dialogs", 240, 1980, 2280);
     connect(cmdStop, &SoftButton::Click, this, &frmPageDialog::cmdStop_Click);

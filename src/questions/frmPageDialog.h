@@ -3,7 +3,6 @@
 // prompt (a text box, OK, Cancel), titled with the page's host. From the
 // second dialog of a page on it also offers to stop that page's dialogs.
 // Return is OK, Escape is Cancel.
-#include "controls/SoftText.h"
 #include "platform/engine/PageRequests.h"
 #include "questions/QuestionWindow.h"
 

@@ -11,16 +11,6 @@ constexpr float kClientHeight = 2760;
 constexpr int kRealmChars = 120;
 constexpr platform::OLE_COLOR kRefusedColor = 0x000000C0;  // dark red
 const QString kPasswordChar = QStringLiteral("*");
-
-platform::PropertyBag BoxBag()
-{
-    return {{"tTEXT", ""},
-            {"tLOCKED", false},
-            {"tALIGNMENT", int32_t(0)},
-            {"tMAXLENGTH", int32_t(0)},
-            {"tBACKCOLOR", platform::COLOR_HIGHLIGHTTEXT},
-            {"tENABLED", true}};
-}
 }  // namespace
 
 frmSignIn::frmSignIn() : QuestionWindow(QStringLiteral("frmSignIn"), kClientWidth, kClientHeight)
@@ -37,14 +27,12 @@ frmSignIn::frmSignIn() : QuestionWindow(QStringLiteral("frmSignIn"), kClientWidt
     lblUserName = new platform::Label(this, QStringLiteral("lblUserName"));
     lblUserName->Move(240, 1170, 1200, 225);
     lblUserName->SetCaption(QStringLiteral("User name:"));
-    txtUserName = new SoftText(this, QStringLiteral("txtUserName"), BoxBag());
-    txtUserName->Move(1440, 1125, 3720, 285);
+    txtUserName = NewTextBox(QStringLiteral("txtUserName"), 1440, 1125, 3720);
 
     lblPassword = new platform::Label(this, QStringLiteral("lblPassword"));
     lblPassword->Move(240, 1575, 1200, 225);
     lblPassword->SetCaption(QStringLiteral("Password:"));
-    txtPassword = new SoftText(this, QStringLiteral("txtPassword"), BoxBag());
-    txtPassword->Move(1440, 1530, 3720, 285);
+    txtPassword = NewTextBox(QStringLiteral("txtPassword"), 1440, 1530, 3720);
     txtPassword->SetPasswordChar(kPasswordChar);
 
     cmdOk = NewButton(QStringLiteral("cmdOk"), "Sign in", 2880, 2160, 1095);

@@ -3,7 +3,6 @@
 // a user-name box (focused) and a masked password box. Return signs in,
 // Escape cancels. Asked again after a refusal, it keeps the user name and
 // says that the last answer was refused.
-#include "controls/SoftText.h"
 #include "questions/QuestionWindow.h"
 
 #include <functional>
