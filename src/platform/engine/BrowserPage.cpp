@@ -55,9 +55,6 @@ BrowserPage::BrowserPage(QWebEngineProfile* profile, QObject* parent) : QWebEngi
 {
     connect(this, &QWebEnginePage::renderProcessTerminated, this, &BrowserPage::onRenderProcessTerminated);
     connect(this, &QWebEnginePage::loadStarted, this, &BrowserPage::onLoadStarted);
-    // A finished load starts its sign-ins afresh.
-    connect(this, &QWebEnginePage::loadFinished, this, [this] { signInsGiven_.clear(); });
-
     settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
     connect(this, &QWebEnginePage::authenticationRequired, this,
             [this](const QUrl& url, QAuthenticator* authenticator) { onAuthenticationRequired(url, authenticator, {}); });
@@ -129,6 +126,7 @@ bool BrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, 
         withdrawOpenRequests();
         dialogCount_ = 0;
         dialogsStopped_ = false;
+        signInsGiven_.clear();
         signInsCancelled_.clear();
     }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
@@ -170,7 +168,7 @@ void BrowserPage::onAuthenticationRequired(const QUrl& url, QAuthenticator* auth
         *authenticator = QAuthenticator();
         return;
     }
-    // Asked again within one load: the server refused what was given.
+    // Asked again on the same page: the server refused what was given.
     const bool refused = signInsGiven_.contains(key);
     auto* request = new SignInRequest(origin, authenticator->realm(), proxy, refused, signInsGiven_.value(key), this);
     QPointer<BrowserPage> self(this);

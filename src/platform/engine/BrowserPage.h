@@ -99,7 +99,7 @@ private:
     // Dialogs since the last navigation, and whether the user stopped them.
     int dialogCount_ = 0;
     bool dialogsStopped_ = false;
-    // The user names given to the sign-ins of the load in progress, by site
+    // The user names given to sign-ins since the last navigation, by site
     // and realm: the same question asked again means the answer was refused.
     QHash<QString, QString> signInsGiven_;
     // The sign-ins the user cancelled since the last navigation, by site and
