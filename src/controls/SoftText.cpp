@@ -258,3 +258,8 @@ void SoftText::txtText_KeyUp(int16_t& KeyCode, int16_t& Shift) { emit KeyUp(KeyC
 void SoftText::txtText_MouseDown(int16_t& Button, int16_t& Shift, float& X, float& Y) { emit MouseDown(Button, Shift, X, Y); }
 void SoftText::txtText_MouseMove(int16_t& Button, int16_t& Shift, float& X, float& Y) { emit MouseMove(Button, Shift, X, Y); }
 void SoftText::txtText_MouseUp(int16_t& Button, int16_t& Shift, float& X, float& Y) { emit MouseUp(Button, Shift, X, Y); }
+
+void SoftText::SetPasswordChar(const QString& sNewValue)
+{
+    txtText->SetPasswordChar(sNewValue);
+}

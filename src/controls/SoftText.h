@@ -38,6 +38,8 @@ public:
     void SetMaxLength(int32_t lNewValue);
     void DrawBorders();
     QWidget* TextBox_hWnd() const;
+    // The inner text box's masking character; empty shows the text.
+    void SetPasswordChar(const QString& sNewValue);
     int32_t CursorX();
     int32_t CursorY();
     platform::OLE_COLOR BackColor() const;

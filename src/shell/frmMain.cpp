@@ -8,9 +8,14 @@
 #include "platform/system/AppError.h"
 #include "platform/drawing/Resources.h"
 #include "platform/system/Runtime.h"
+#include "questions/MQuestions.h"
+#include "questions/frmAsk.h"
+#include "questions/frmPageDialog.h"
+#include "questions/frmSignIn.h"
 #include "settings/MReg.h"
 #include "settings/mdlGlobals.h"
 #include "shell/MArgs.h"
+#include "shell/MPageFullScreen.h"
 #include "toolbar/frmToolBar.h"
 
 namespace {
@@ -52,6 +57,11 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
     connect(WebBrowser1, &platform::BrowserHost::StatusTextChange, this, &frmMain::WebBrowser1_StatusTextChange);
     connect(WebBrowser1, &platform::BrowserHost::TitleChange, this, &frmMain::WebBrowser1_TitleChange);
     connect(WebBrowser1, &platform::BrowserHost::DocumentComplete, this, &frmMain::WebBrowser1_DocumentComplete);
+    connect(WebBrowser1, &platform::BrowserHost::SignInRequested, this, &frmMain::WebBrowser1_SignInRequested);
+    connect(WebBrowser1, &platform::BrowserHost::CertificateProblem, this, &frmMain::WebBrowser1_CertificateProblem);
+    connect(WebBrowser1, &platform::BrowserHost::PermissionRequested, this, &frmMain::WebBrowser1_PermissionRequested);
+    connect(WebBrowser1, &platform::BrowserHost::PageDialog, this, &frmMain::WebBrowser1_PageDialog);
+    connect(WebBrowser1, &platform::BrowserHost::FullScreenRequested, this, &frmMain::WebBrowser1_FullScreenRequested);
 }
 
 void frmMain::Form_Load()
@@ -94,14 +104,18 @@ void frmMain::Form_Load()
 void frmMain::Form_Resize()
 {
     try {
-        if (WindowState() != platform::vbMinimized) {
-            WebBrowser1->SetWidth(Width() - kDesignFrameWidth);
-            WebBrowser1->SetHeight(Height() - kDesignFrameHeight - StatusBar->Height());
-        }
+        if (WindowState() != platform::vbMinimized)
+            LayOutBrowser();
         platform::DoEvents();
     } catch (...) {
         MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Resize"), platform::Err().Number);
     }
+}
+
+void frmMain::LayOutBrowser()
+{
+    WebBrowser1->SetWidth(Width() - kDesignFrameWidth);
+    WebBrowser1->SetHeight(Height() - kDesignFrameHeight - (StatusBar->Visible() ? StatusBar->Height() : 0));
 }
 
 void frmMain::Form_Unload(int16_t& Cancel)
@@ -112,13 +126,17 @@ void frmMain::Form_Unload(int16_t& Cancel)
         mdlGlobals::SavePrefs();
         // 2. Undo the system menu extension and the subclassing.
         MSysMenu32::SysMenuUnhook(hWnd());
-        // 3. The placement of this window, with its size.
+        // 3. The placement of this window, with its size: its own, not the
+        //    screen a page filled.
+        MPageFullScreen::Leave(*this);
         MReg::RegSaveFormPos(*this, true);
         // 4. The toolbar, if loaded; it stores its position as it goes.
         platform::FormRegistry::UnloadIfLoaded<frmToolBar>();
-        // 5. The other loaded forms: the options dialog and the about box.
+        // 5. The other loaded forms: the options dialog, the about box and
+        //    the pages' questions, which are refused.
         platform::FormRegistry::UnloadIfLoaded<frmOptions>();
         platform::FormRegistry::UnloadIfLoaded<frmAbout>();
+        UnloadQuestions();
     } catch (...) {
         MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Cancel"), platform::Err().Number);
         // The program ends with this window even when a step failed: a form
@@ -127,12 +145,28 @@ void frmMain::Form_Unload(int16_t& Cancel)
         platform::FormRegistry::UnloadIfLoaded<frmToolBar>();
         platform::FormRegistry::UnloadIfLoaded<frmOptions>();
         platform::FormRegistry::UnloadIfLoaded<frmAbout>();
+        UnloadQuestions();
     }
+}
+
+void frmMain::UnloadQuestions()
+{
+    MQuestions::CloseAll();
+    platform::FormRegistry::UnloadIfLoaded<frmAsk>();
+    platform::FormRegistry::UnloadIfLoaded<frmSignIn>();
+    platform::FormRegistry::UnloadIfLoaded<frmPageDialog>();
 }
 
 void frmMain::Form_KeyDown(int16_t KeyCode, int16_t Shift)
 {
     (void)Shift;
+    // Escape ends a page's full screen, whatever the page does.
+    if (KeyCode == platform::vbKeyEscape && MPageFullScreen::Active()) {
+        MPageFullScreen::Leave(*this);
+        LayOutBrowser();
+        WebBrowser1->ExitFullScreen();
+        return;
+    }
     if (KeyCode != platform::vbKeyF4)
         return;
     if (platform::Forms<frmToolBar>().Visible()) {
@@ -203,5 +237,63 @@ void frmMain::WebBrowser1_DocumentComplete(QObject* pDisp, const QVariant& URL)
         platform::Forms<frmToolBar>().txtURL->SetText(strURL);
     } catch (...) {
         // Failures here are not reported.
+    }
+}
+
+void frmMain::WebBrowser1_SignInRequested(platform::SignInRequest* Request)
+{
+    try {
+        MQuestions::AskSignIn(Request);
+    } catch (...) {
+        Request->Refuse();
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_SignInRequested"), platform::Err().Number);
+    }
+}
+
+void frmMain::WebBrowser1_CertificateProblem(platform::CertificateRequest* Request)
+{
+    try {
+        MQuestions::AskCertificate(Request);
+    } catch (...) {
+        Request->Refuse();
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_CertificateProblem"),
+                           platform::Err().Number);
+    }
+}
+
+void frmMain::WebBrowser1_PermissionRequested(platform::PermissionRequest* Request)
+{
+    try {
+        MQuestions::AskPermission(Request);
+    } catch (...) {
+        Request->Refuse();
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_PermissionRequested"),
+                           platform::Err().Number);
+    }
+}
+
+void frmMain::WebBrowser1_PageDialog(platform::PageDialogRequest* Request)
+{
+    try {
+        MQuestions::AskPageDialog(Request);
+    } catch (...) {
+        Request->Refuse();
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_PageDialog"), platform::Err().Number);
+    }
+}
+
+void frmMain::WebBrowser1_FullScreenRequested(platform::FullScreenRequest* Request)
+{
+    try {
+        if (Request->On())
+            MPageFullScreen::Enter(*this);
+        else
+            MPageFullScreen::Leave(*this);
+        LayOutBrowser();
+        Request->Accept();
+    } catch (...) {
+        Request->Refuse();
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_FullScreenRequested"),
+                           platform::Err().Number);
     }
 }

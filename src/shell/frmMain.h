@@ -30,4 +30,15 @@ private:
     void WebBrowser1_StatusTextChange(const QString& Text);
     void WebBrowser1_TitleChange(const QString& Text);
     void WebBrowser1_DocumentComplete(QObject* pDisp, const QVariant& URL);
+    void WebBrowser1_SignInRequested(platform::SignInRequest* Request);
+    void WebBrowser1_CertificateProblem(platform::CertificateRequest* Request);
+    void WebBrowser1_PermissionRequested(platform::PermissionRequest* Request);
+    void WebBrowser1_PageDialog(platform::PageDialogRequest* Request);
+    void WebBrowser1_FullScreenRequested(platform::FullScreenRequest* Request);
+
+    // The browser fills the client area above the status bar, or all of it
+    // while the status bar is hidden.
+    void LayOutBrowser();
+    // Refuses the pages' questions and unloads their windows.
+    void UnloadQuestions();
 };

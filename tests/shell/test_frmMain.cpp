@@ -312,6 +312,76 @@ private slots:
         QVERIFY(skwtest::Boxes().empty());
     }
 
+    // A page element fills the screen, and leaves it by itself, by Escape or
+    // with the window's close; a page that asks again and again while full
+    // changes nothing more. The window comes back exactly as it was, and
+    // what a close stores is the placement from before.
+    void pageFullScreen_data()
+    {
+        QTest::addColumn<QString>("leave");  // "page", "Escape", "close"
+        QTest::addColumn<int>("repeats");    // further requests while full
+        QTest::addColumn<bool>("toolbar");
+
+        QTest::newRow("the page leaves") << "page" << 0 << true;
+        QTest::newRow("Escape") << "Escape" << 0 << true;
+        QTest::newRow("Escape, toolbar hidden before") << "Escape" << 0 << false;
+        QTest::newRow("100 requests while full, then Escape") << "Escape" << 100 << true;
+        QTest::newRow("closed while full") << "close" << 0 << true;
+        QTest::newRow("closed after 100 requests") << "close" << 100 << false;
+    }
+    void pageFullScreen()
+    {
+        QFETCH(QString, leave);
+        QFETCH(int, repeats);
+        QFETCH(bool, toolbar);
+        if (!toolbar)
+            platform::SetCommandLineArguments({QStringLiteral("-notoolbar")});
+        frmMain& form = platform::Forms<frmMain>();
+        form.Show();
+        form.Move(1500, 1200);
+        form.SetWidth(7000);
+        form.SetHeight(5000);
+        const QList<float> before = {form.Left(), form.Top(), form.Width(), form.Height()};
+        const QRect browserBefore = form.WebBrowser1->Widget()->geometry();
+        RecordingBrowser* browser = RecordingBrowser::Last();
+        auto request = [&](bool on) {
+            return browser->RaiseRequest(&platform::BrowserHost::FullScreenRequested, QStringLiteral("127.0.0.1:8123"), on);
+        };
+
+        for (int i = 0; i <= repeats; ++i)
+            QVERIFY(request(true)->Accepted());
+        QVERIFY(form.FullScreen());
+        QVERIFY(!form.StatusBar->Visible());
+        QVERIFY(!platform::FormRegistry::IsLoaded<frmToolBar>() || !platform::Forms<frmToolBar>().Visible());
+        QCOMPARE(form.WebBrowser1->Widget()->geometry(), form.rect());
+
+        if (leave == "close") {
+            form.close();
+            const QString stored[] = {"Left", "Top", "Width", "Height"};
+            for (int i = 0; i < 4; ++i)
+                QCOMPARE(platform::GetSetting("Skerwind32", "frmMain", stored[i], QString()).toFloat(), before[i]);
+            // Hidden for the page, the toolbar is still wanted.
+            QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), QStringLiteral("True"));
+            return;
+        }
+        if (leave == "page") {
+            QVERIFY(request(false)->Accepted());
+        } else {
+            form.windowHandle()->requestActivate();
+            QTRY_COMPARE(QGuiApplication::focusWindow(), form.windowHandle());
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &form, Qt::Key_Escape);
+            QCOMPARE(browser->Calls.last(), QStringLiteral("ExitFullScreen"));
+            // The page's own answer to that finds the window restored.
+            QVERIFY(request(false)->Accepted());
+        }
+        QVERIFY(!form.FullScreen());
+        QCOMPARE((QList<float>{form.Left(), form.Top(), form.Width(), form.Height()}), before);
+        QCOMPARE(form.WebBrowser1->Widget()->geometry(), browserBefore);
+        QVERIFY(form.StatusBar->Visible());
+        QCOMPARE(platform::FormRegistry::IsLoaded<frmToolBar>() && platform::Forms<frmToolBar>().Visible(), toolbar);
+        QVERIFY(skwtest::Boxes().empty());
+    }
+
     void statusPanels()
     {
         frmMain& form = platform::Forms<frmMain>();

@@ -1,6 +1,7 @@
 #pragma once
 // A browser host that records what the program asks of it, in order, and lets
-// a test raise its events, set Busy and make a chosen call fail.
+// a test raise its events (a page's requests included), set Busy and make a
+// chosen call fail.
 #include "platform/system/AppError.h"
 #include "platform/engine/BrowserHost.h"
 
@@ -8,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <utility>
 
 namespace skwtest {
 
@@ -17,7 +19,8 @@ public:
     explicit RecordingBrowser(QWidget* parent);
 
     // Calls as "Navigate <url>", "GoHome", "GoSearch", "GoBack", "GoForward",
-    // "Stop", "Refresh", "Width <twips>", "Height <twips>". Busy is not recorded.
+    // "Stop", "Refresh", "ExitFullScreen", "Width <twips>", "Height <twips>".
+    // Busy is not recorded.
     QStringList Calls;
     // Runs at every recorded call, after it is recorded.
     std::function<void(const QString& call)> OnCall;
@@ -30,6 +33,15 @@ public:
     void RaiseStatusTextChange(const QString& text) { emit StatusTextChange(text); }
     void RaiseTitleChange(const QString& text) { emit TitleChange(text); }
     void RaiseDocumentComplete(const QString& url) { emit DocumentComplete(this, QVariant(url)); }
+    // A page's request, owned by this browser; refused when nothing handles
+    // the event, as the engine's are.
+    template <class Request, class... Args>
+    Request* RaiseRequest(void (BrowserHost::*event)(Request*), Args&&... args)
+    {
+        auto* request = new Request(std::forward<Args>(args)..., this);
+        Ask(event, request);
+        return request;
+    }
 
     void Navigate(const QString& URL) override { record(QStringLiteral("Navigate"), URL); }
     void GoHome() override { record(QStringLiteral("GoHome")); }
@@ -38,6 +50,7 @@ public:
     void GoForward() override { record(QStringLiteral("GoForward")); }
     void Stop() override { record(QStringLiteral("Stop")); }
     void Refresh() override { record(QStringLiteral("Refresh")); }
+    void ExitFullScreen() override { record(QStringLiteral("ExitFullScreen")); }
     bool Busy() const override { return busy_; }
     QWidget* Widget() const override { return widget_; }
     void SetWidth(float twips) override;

@@ -1,8 +1,14 @@
 #pragma once
 // The embedded browser as the program's units see it: the members the main
-// window and the toolbar use, and the three events they handle. The engine
+// window and the toolbar use, and the events they handle: the page's status,
+// title and completed documents, and what a page asks of the browser (a
+// sign-in, a certificate problem, a permission, full screen, a dialog),
+// each carrying a request that is answered through itself. The engine
 // behind it is WebEngineBrowser; tests put a recording double in its place
 // through SetBrowserFactory.
+#include "platform/engine/PageRequests.h"
+
+#include <QMetaMethod>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -32,6 +38,8 @@ public:
     // Stops loading; nothing happens when nothing loads.
     virtual void Stop() = 0;
     virtual void Refresh() = 0;
+    // Tells a page that fills the screen to leave full screen.
+    virtual void ExitFullScreen() = 0;
     // Whether the browser is loading a page.
     virtual bool Busy() const = 0;
 
@@ -53,6 +61,26 @@ signals:
     // A document finished loading: pDisp is the browser object of the
     // document, URL its address.
     void DocumentComplete(QObject* pDisp, const QVariant& URL);
+
+    // A page asks something of the browser; the request is answered through
+    // itself, now or later, and is refused when nobody handles the event.
+    void SignInRequested(platform::SignInRequest* Request);
+    void CertificateProblem(platform::CertificateRequest* Request);
+    void PermissionRequested(platform::PermissionRequest* Request);
+    void FullScreenRequested(platform::FullScreenRequest* Request);
+    void PageDialog(platform::PageDialogRequest* Request);
+
+protected:
+    // Raises the event with the request, or refuses the request when nothing
+    // handles the event: a page never waits for an answer nobody gives.
+    template <class Request>
+    void Ask(void (BrowserHost::*event)(Request*), Request* request)
+    {
+        if (isSignalConnected(QMetaMethod::fromSignal(event)))
+            emit(this->*event)(request);
+        else
+            request->Refuse();
+    }
 };
 
 // Creates the browser of a window: the engine, unless a test replaced it.

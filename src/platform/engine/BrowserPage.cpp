@@ -1,8 +1,16 @@
 #include "platform/engine/BrowserPage.h"
 
+#include "platform/engine/CertificateProblem.h"
 #include "platform/engine/EngineProfile.h"
+#include "platform/system/CodeDepth.h"
 
+#include <QAuthenticator>
+#include <QEventLoop>
+#include <QMetaMethod>
 #include <QTimer>
+#include <QWebEngineCertificateError>
+#include <QWebEngineFullScreenRequest>
+#include <QWebEngineSettings>
 
 namespace platform {
 
@@ -48,6 +56,21 @@ BrowserPage::BrowserPage(QWebEngineProfile* profile, QObject* parent) : QWebEngi
 {
     connect(this, &QWebEnginePage::renderProcessTerminated, this, &BrowserPage::onRenderProcessTerminated);
     connect(this, &QWebEnginePage::loadStarted, this, &BrowserPage::onLoadStarted);
+    settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+    connect(this, &QWebEnginePage::authenticationRequired, this,
+            [this](const QUrl& url, QAuthenticator* authenticator) { onAuthenticationRequired(url, authenticator, {}); });
+    connect(this, &QWebEnginePage::proxyAuthenticationRequired, this, &BrowserPage::onAuthenticationRequired);
+    connect(this, &QWebEnginePage::certificateError, this, &BrowserPage::onCertificateError);
+    connect(this, &QWebEnginePage::featurePermissionRequested, this, &BrowserPage::onFeaturePermissionRequested);
+    connect(this, &QWebEnginePage::featurePermissionRequestCanceled, this,
+            &BrowserPage::onFeaturePermissionRequestCanceled);
+    connect(this, &QWebEnginePage::fullScreenRequested, this, &BrowserPage::onFullScreenRequested);
+}
+
+BrowserPage::~BrowserPage()
+{
+    // Whoever waits for an answer learns now that the page is going.
+    withdrawOpenRequests();
 }
 
 QString BrowserPage::crashedText() { return tr("The page stopped working (its process crashed)."); }
@@ -94,6 +117,189 @@ void BrowserPage::onRenderProcessTerminated(RenderProcessTerminationStatus statu
         loadingErrorPage_ = true;
         setHtml(errorPage(text, lostUrl_), lostUrl_);
     });
+}
+
+bool BrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
+{
+    // A new page in the main frame: what the old one asked is no longer
+    // wanted, and its dialogs count afresh.
+    if (isMainFrame && type != NavigationTypeRedirect) {
+        withdrawOpenRequests();
+        dialogCount_ = 0;
+        dialogsStopped_ = false;
+        signInsGiven_.clear();
+        signInsCancelled_.clear();
+    }
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+void BrowserPage::withdrawOpenRequests()
+{
+    for (PageRequest* request : findChildren<PageRequest*>(Qt::FindDirectChildrenOnly))
+        request->Withdraw();
+}
+
+template <class Request>
+void BrowserPage::raise(void (BrowserPage::*signal)(Request*), Request* request)
+{
+    if (isSignalConnected(QMetaMethod::fromSignal(signal)))
+        emit(this->*signal)(request);
+    else
+        request->Refuse();
+}
+
+void BrowserPage::waitFor(PageRequest* request)
+{
+    if (!request->IsOpen())
+        return;
+    NestedLoop nested;
+    QEventLoop loop;
+    connect(request, &PageRequest::Answered, &loop, &QEventLoop::quit);
+    connect(request, &PageRequest::Withdrawn, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void BrowserPage::onAuthenticationRequired(const QUrl& url, QAuthenticator* authenticator, const QString& proxyHost)
+{
+    const bool proxy = !proxyHost.isEmpty();
+    const QString origin = proxy ? proxyHost : OriginText(url);
+    const QString key = origin + u'\n' + authenticator->realm();
+    // Cancelled once: the page's other requests there are not asked about.
+    // (The engine has set the realm, so only a null authenticator cancels.)
+    if (signInsCancelled_.contains(key)) {
+        *authenticator = QAuthenticator();
+        return;
+    }
+    // Asked again on the same page: the server refused what was given.
+    const bool refused = signInsGiven_.contains(key);
+    auto* request = new SignInRequest(origin, authenticator->realm(), proxy, refused, signInsGiven_.value(key), this);
+    QPointer<BrowserPage> self(this);
+    QPointer<SignInRequest> guard(request);
+    raise(&BrowserPage::signInRequest, request);
+    waitFor(request);
+    if (!self || !guard) {
+        *authenticator = QAuthenticator();
+        return;
+    }
+    if (request->SignedIn()) {
+        authenticator->setUser(request->User());
+        authenticator->setPassword(request->Password());
+        signInsGiven_.insert(key, request->User());
+    } else {
+        *authenticator = QAuthenticator();
+        signInsCancelled_.insert(key);
+    }
+    delete request;
+}
+
+void BrowserPage::onCertificateError(const QWebEngineCertificateError& error)
+{
+    QWebEngineCertificateError engineError = error;
+    engineError.defer();
+    const QUrl url = error.url();
+    auto* request = new CertificateRequest(OriginText(url), url.host(), CertificateProblem(error),
+                                           error.isOverridable(), this);
+    connect(request, &PageRequest::Answered, this, [this, request, engineError, url]() mutable {
+        if (request->Proceeding()) {
+            engineError.acceptCertificate();
+        } else {
+            emit certificateRefused(url, request->Host(), request->Problem());
+            engineError.rejectCertificate();
+        }
+        request->deleteLater();
+    });
+    connect(request, &PageRequest::Withdrawn, this, [engineError]() mutable { engineError.rejectCertificate(); });
+    connect(request, &PageRequest::Withdrawn, request, &QObject::deleteLater);
+    raise(&BrowserPage::certificateRequest, request);
+}
+
+namespace {
+PermissionRequest::Kind permissionKind(QWebEnginePage::Feature feature)
+{
+    switch (feature) {
+    case QWebEnginePage::Notifications: return PermissionRequest::Notifications;
+    case QWebEnginePage::Geolocation: return PermissionRequest::Geolocation;
+    case QWebEnginePage::MediaAudioCapture: return PermissionRequest::Microphone;
+    case QWebEnginePage::MediaVideoCapture: return PermissionRequest::Camera;
+    case QWebEnginePage::MediaAudioVideoCapture: return PermissionRequest::CameraAndMicrophone;
+    case QWebEnginePage::MouseLock: return PermissionRequest::MouseLock;
+    case QWebEnginePage::DesktopVideoCapture: return PermissionRequest::ScreenCapture;
+    case QWebEnginePage::DesktopAudioVideoCapture: return PermissionRequest::ScreenAndAudioCapture;
+    }
+    return PermissionRequest::ScreenAndAudioCapture;
+}
+}  // namespace
+
+void BrowserPage::onFeaturePermissionRequested(const QUrl& origin, Feature feature)
+{
+    auto* request = new PermissionRequest(OriginText(origin), permissionKind(feature), this);
+    connect(request, &PageRequest::Answered, this, [this, request, origin, feature] {
+        setFeaturePermission(origin, feature, request->Granted() ? PermissionGrantedByUser : PermissionDeniedByUser);
+        request->deleteLater();
+    });
+    connect(request, &PageRequest::Withdrawn, request, &QObject::deleteLater);
+    raise(&BrowserPage::permissionRequest, request);
+}
+
+void BrowserPage::onFeaturePermissionRequestCanceled(const QUrl& origin, Feature feature)
+{
+    const QString site = OriginText(origin);
+    for (auto* request : findChildren<PermissionRequest*>(Qt::FindDirectChildrenOnly)) {
+        if (request->Origin() == site && request->What() == permissionKind(feature))
+            request->Withdraw();
+    }
+}
+
+void BrowserPage::onFullScreenRequested(QWebEngineFullScreenRequest engineRequest)
+{
+    auto* request = new FullScreenRequest(OriginText(engineRequest.origin()), engineRequest.toggleOn(), this);
+    connect(request, &PageRequest::Answered, this, [request, engineRequest]() mutable {
+        if (request->Accepted())
+            engineRequest.accept();
+        else
+            engineRequest.reject();
+        request->deleteLater();
+    });
+    connect(request, &PageRequest::Withdrawn, this, [engineRequest]() mutable { engineRequest.reject(); });
+    connect(request, &PageRequest::Withdrawn, request, &QObject::deleteLater);
+    raise(&BrowserPage::fullScreenRequest, request);
+}
+
+bool BrowserPage::askDialog(PageDialogRequest::Kind kind, const QUrl& origin, const QString& message,
+                            const QString& defaultText, QString* text)
+{
+    if (dialogsStopped_)
+        return false;
+    auto* request = new PageDialogRequest(OriginText(origin), kind, message, defaultText, ++dialogCount_, this);
+    QPointer<BrowserPage> self(this);
+    QPointer<PageDialogRequest> guard(request);
+    raise(&BrowserPage::dialogRequest, request);
+    waitFor(request);
+    if (!self || !guard)
+        return false;
+    if (request->Stopped())
+        dialogsStopped_ = true;
+    const bool accepted = request->Accepted();
+    if (accepted && text)
+        *text = request->Text();
+    delete request;
+    return accepted;
+}
+
+void BrowserPage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg)
+{
+    askDialog(PageDialogRequest::Alert, securityOrigin, msg, QString(), nullptr);
+}
+
+bool BrowserPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg)
+{
+    return askDialog(PageDialogRequest::Confirm, securityOrigin, msg, QString(), nullptr);
+}
+
+bool BrowserPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg, const QString& defaultValue,
+                                   QString* result)
+{
+    return askDialog(PageDialogRequest::Prompt, securityOrigin, msg, defaultValue, result);
 }
 
 void BrowserPage::onLoadStarted()

@@ -6,12 +6,34 @@
 //   shown under the lost page's address and renderProcessLost() says what
 //   happened; Reload then loads the page that was lost, not the error page.
 //
+// - What the page asks of the browser becomes a request (PageRequests.h),
+//   raised as one of the signals below and answered through itself: a
+//   sign-in, a certificate problem, a permission, full screen, a dialog.
+//   Nothing is granted without an answer; a request nobody handles is
+//   refused. Sign-in and the dialogs must be answered before the engine goes
+//   on, so the page waits for them in an event loop of its own. A new
+//   navigation withdraws what is still open.
+// - A sign-in the user cancelled is not asked again for the same site and
+//   realm until the page navigates.
+// - After a page's second dialog since its last navigation the user may stop
+//   its dialogs: later ones are answered as cancelled until it navigates.
+// - A refused certificate is reported by certificateRefused() before the
+//   load fails.
+//
 // Integration: the browser host creates its view's page as
 // `new platform::BrowserPage(view)` and calls `view->setPage(page)`; it may
 // route renderProcessLost() to its status text.
+#include "platform/engine/PageRequests.h"
+
+#include <QHash>
+#include <QSet>
 #include <QPointer>
 #include <QUrl>
 #include <QWebEnginePage>
+
+class QAuthenticator;
+class QWebEngineCertificateError;
+class QWebEngineFullScreenRequest;
 
 namespace platform {
 
@@ -21,6 +43,7 @@ public:
     // A page on EngineProfile::instance(), or on `profile`.
     explicit BrowserPage(QObject* parent = nullptr);
     BrowserPage(QWebEngineProfile* profile, QObject* parent);
+    ~BrowserPage() override;
 
     void triggerAction(WebAction action, bool checked = false) override;
 
@@ -35,16 +58,53 @@ signals:
     // The render process ended abnormally; `text` says so in a sentence.
     void renderProcessLost(const QString& text);
 
+    void signInRequest(platform::SignInRequest* request);
+    void certificateRequest(platform::CertificateRequest* request);
+    void permissionRequest(platform::PermissionRequest* request);
+    void fullScreenRequest(platform::FullScreenRequest* request);
+    void dialogRequest(platform::PageDialogRequest* request);
+    // The certificate of `url` was refused; its load fails next.
+    void certificateRefused(const QUrl& url, const QString& host, const QString& problem);
+
 protected:
     QWebEnginePage* createWindow(WebWindowType type) override;
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+    void javaScriptAlert(const QUrl& securityOrigin, const QString& msg) override;
+    bool javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) override;
+    bool javaScriptPrompt(const QUrl& securityOrigin, const QString& msg, const QString& defaultValue,
+                          QString* result) override;
 
 private:
     void onRenderProcessTerminated(RenderProcessTerminationStatus status, int exitCode);
     void onLoadStarted();
+    void onAuthenticationRequired(const QUrl& url, QAuthenticator* authenticator, const QString& proxyHost);
+    void onCertificateError(const QWebEngineCertificateError& error);
+    void onFeaturePermissionRequested(const QUrl& origin, Feature feature);
+    void onFeaturePermissionRequestCanceled(const QUrl& origin, Feature feature);
+    void onFullScreenRequested(QWebEngineFullScreenRequest request);
+    // Raises a dialog request and waits for its answer; false when it was
+    // cancelled, stopped, withdrawn or the page went away meanwhile.
+    bool askDialog(PageDialogRequest::Kind kind, const QUrl& origin, const QString& message,
+                   const QString& defaultText, QString* text);
+    // Raises the request through `signal`, or refuses it when nothing is connected.
+    template <class Request>
+    void raise(void (BrowserPage::*signal)(Request*), Request* request);
+    // Runs a nested event loop until the request is answered or withdrawn.
+    static void waitFor(PageRequest* request);
+    void withdrawOpenRequests();
 
     QUrl lostUrl_;
     bool loadingErrorPage_ = false;
     QPointer<QWebEnginePage> pendingWindow_;
+    // Dialogs since the last navigation, and whether the user stopped them.
+    int dialogCount_ = 0;
+    bool dialogsStopped_ = false;
+    // The user names given to sign-ins since the last navigation, by site
+    // and realm: the same question asked again means the answer was refused.
+    QHash<QString, QString> signInsGiven_;
+    // The sign-ins the user cancelled since the last navigation, by site and
+    // realm: a server that asks at every request is asked about once.
+    QSet<QString> signInsCancelled_;
 };
 
 }  // namespace platform

@@ -1,7 +1,9 @@
 #include "platform/engine/WebEngineBrowser.h"
 
 #include "platform/engine/BrowserPage.h"
+#include "platform/engine/CertificateProblem.h"
 #include "platform/engine/Downloads.h"
+#include "platform/engine/Notifications.h"
 
 #include <QDir>
 #include <QPointer>
@@ -10,6 +12,8 @@
 #include <QWebEngineProfile>
 #include <QWebEngineUrlScheme>
 #include <QWebEngineView>
+
+#include <utility>
 
 namespace platform {
 
@@ -50,6 +54,25 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_
     // Downloads report their progress and outcome as status texts.
     auto* downloads = new Downloads(page->profile(), this);
     connect(downloads, &Downloads::statusText, this, &WebEngineBrowser::StatusTextChange);
+
+    // What the page asks of the browser goes to the program.
+    connect(page, &BrowserPage::signInRequest, this,
+            [this](SignInRequest* request) { Ask(&BrowserHost::SignInRequested, request); });
+    connect(page, &BrowserPage::certificateRequest, this,
+            [this](CertificateRequest* request) { Ask(&BrowserHost::CertificateProblem, request); });
+    connect(page, &BrowserPage::permissionRequest, this,
+            [this](PermissionRequest* request) { Ask(&BrowserHost::PermissionRequested, request); });
+    connect(page, &BrowserPage::fullScreenRequest, this,
+            [this](FullScreenRequest* request) { Ask(&BrowserHost::FullScreenRequested, request); });
+    connect(page, &BrowserPage::dialogRequest, this,
+            [this](PageDialogRequest* request) { Ask(&BrowserHost::PageDialog, request); });
+    connect(page, &BrowserPage::certificateRefused, this, &WebEngineBrowser::certificateRefused);
+    // The pages' notifications go to the desktop; without a notification
+    // service their titles show as status texts.
+    auto* notifications = new Notifications(this);
+    notifications->install(page->profile());
+    connect(notifications, &Notifications::unshown, this, &WebEngineBrowser::StatusTextChange);
+    connect(notifications, &Notifications::clicked, this, &WebEngineBrowser::bringForward);
 
     connect(page, &QWebEnginePage::linkHovered, this, &WebEngineBrowser::StatusTextChange);
     connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::loadingChanged);
@@ -110,6 +133,11 @@ void WebEngineBrowser::Refresh()
     view_->reload();
 }
 
+void WebEngineBrowser::ExitFullScreen()
+{
+    view_->page()->triggerAction(QWebEnginePage::ExitFullScreen);
+}
+
 bool WebEngineBrowser::Busy() const
 {
     return view_->page()->isLoading();
@@ -143,6 +171,11 @@ void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         break;
     }
     case QWebEngineLoadingInfo::LoadFailedStatus: {
+        // A refused certificate: the page says so instead of the engine's.
+        if (!refusedCertificate_.url.isEmpty()) {
+            showCertificateError();
+            break;
+        }
         // The engine shows its own error page for the address.
         const QString address = info.url().toString();
         emit StatusTextChange(QStringLiteral("Cannot open %1 (%2)").arg(address, shortReason(info.errorString())));
@@ -218,6 +251,30 @@ bool WebEngineBrowser::engineLoads(const QUrl& url) const
     const QByteArray name = scheme.toLatin1();
     return QWebEngineUrlScheme::schemeByName(name).name() == name
            || view_->page()->profile()->urlSchemeHandler(name) != nullptr;
+}
+
+void WebEngineBrowser::certificateRefused(const QUrl& url, const QString& host, const QString& problem)
+{
+    refusedCertificate_ = {url, host, problem};
+}
+
+void WebEngineBrowser::showCertificateError()
+{
+    const RefusedCertificate refused = std::exchange(refusedCertificate_, {});
+    const QString address = refused.url.toString();
+    addressError_ = NotSecureText(refused.host, refused.problem);
+    loadingAddress_ = address;
+    emit StatusTextChange(addressError_);
+    view_->setHtml(CertificateErrorPage(refused.host, refused.problem, address), refused.url);
+}
+
+void WebEngineBrowser::bringForward()
+{
+    QWidget* window = view_->window();
+    if (window->isMinimized())
+        window->showNormal();
+    window->raise();
+    window->activateWindow();
 }
 
 void WebEngineBrowser::showAddressError(const QString& address, const QUrl& url)

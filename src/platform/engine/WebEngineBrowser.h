@@ -26,6 +26,7 @@ public:
     void GoForward() override;
     void Stop() override;
     void Refresh() override;
+    void ExitFullScreen() override;
     bool Busy() const override;
     QWidget* Widget() const override;
 
@@ -38,6 +39,9 @@ private:
     bool isAddressTitle(const QString& title) const;
     bool engineLoads(const QUrl& url) const;
     void showAddressError(const QString& address, const QUrl& url);
+    void certificateRefused(const QUrl& url, const QString& host, const QString& problem);
+    void showCertificateError();
+    void bringForward();
 
     QWebEngineView* view_;
     // The address being opened, as the status and DocumentComplete name it.
@@ -47,6 +51,14 @@ private:
     QString addressError_;
     // Counts title changes, so that an answer about an older title is dropped.
     quint64 titleGeneration_ = 0;
+    // The certificate refused for the load in progress, whose failure shows
+    // the certificate's error page.
+    struct RefusedCertificate {
+        QUrl url;
+        QString host;
+        QString problem;
+    };
+    RefusedCertificate refusedCertificate_;
 };
 
 }  // namespace platform

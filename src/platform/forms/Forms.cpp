@@ -281,6 +281,17 @@ int Form::WindowState() const
     return vbNormal;
 }
 
+bool Form::FullScreen() const
+{
+    return windowState() & Qt::WindowFullScreen;
+}
+
+void Form::SetFullScreen(bool on)
+{
+    if (on != FullScreen())
+        setWindowState(on ? windowState() | Qt::WindowFullScreen : windowState() & ~Qt::WindowFullScreen);
+}
+
 void Form::applyOwner(Form* owner)
 {
     if (!owner || owner == this || parentWidget() == owner)
@@ -317,6 +328,8 @@ void Form::Show(int modal, Form* owner)
         modalLoop_ = nullptr;
         return;
     }
+    if (!isVisible())
+        setWindowModality(modal == vbModalToOwner ? Qt::WindowModal : Qt::NonModal);
     show();
     activate();
 }

@@ -32,6 +32,9 @@ class Surface;
 
 inline constexpr int vbModeless = 0;
 inline constexpr int vbModal = 1;
+// Modal to its owner only, and Show returns at once: the owner takes no
+// input until the form is hidden, while the program goes on.
+inline constexpr int vbModalToOwner = 2;
 
 inline constexpr int vbNormal = 0;
 inline constexpr int vbMinimized = 1;
@@ -52,6 +55,8 @@ inline constexpr int vbStartUpManual = 0;
 inline constexpr int vbStartUpOwner = 1;
 
 // Key codes of key events (the virtual-key numbering).
+inline constexpr int16_t vbKeyReturn = 0x0D;
+inline constexpr int16_t vbKeyEscape = 0x1B;
 inline constexpr int16_t vbKeyF4 = 0x73;
 
 class Form : public QWidget {
@@ -84,10 +89,14 @@ public:
     // The form's icon, as a picture for other forms to show.
     QIcon Icon() const { return windowIcon(); }
     int WindowState() const;
+    // Full screen: the window covers its screen without a frame; leaving
+    // returns it to its state from before (normal or maximised).
+    bool FullScreen() const;
+    void SetFullScreen(bool on);
 
-    // Shows the form, modeless or modal, owned by `owner` (it then stays above
-    // its owner and has no taskbar entry). A modal Show returns when the form
-    // is hidden or unloaded. An unloaded form is not shown.
+    // Shows the form, modeless, modal or modal to its owner, owned by `owner`
+    // (it then stays above its owner and has no taskbar entry). A modal Show
+    // returns when the form is hidden or unloaded. An unloaded form is not shown.
     void Show(int modal = vbModeless, Form* owner = nullptr);
     void Hide();
     // Restores the form if it is minimised (to normal or maximised, as it was

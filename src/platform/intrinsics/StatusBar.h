@@ -32,6 +32,10 @@ public:
 
     // Height in twips.
     float Height() const;
+    // Whether the bar is shown with its window; hidden, it leaves the whole
+    // client area to the rest of the window.
+    bool Visible() const { return !isHidden(); }
+    void SetVisible(bool on) { setVisible(on); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

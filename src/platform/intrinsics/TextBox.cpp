@@ -174,4 +174,11 @@ void TextBox::mouseDoubleClickEvent(QMouseEvent* event)
     emit DblClick();
 }
 
+void TextBox::SetPasswordChar(const QString& character)
+{
+    passwordChar_ = character.left(1);
+    // The system's masking character stands for whichever was chosen.
+    setEchoMode(passwordChar_.isEmpty() ? QLineEdit::Normal : QLineEdit::Password);
+}
+
 }  // namespace platform

@@ -39,6 +39,9 @@ public:
     void SetEnabled(bool on) { setEnabled(on); }
     QWidget* hWnd() { return this; }
     void SetFont(const QString& name, double pointSize);
+    // A character shown in place of each typed one; empty shows the text.
+    QString PasswordChar() const { return passwordChar_; }
+    void SetPasswordChar(const QString& character);
 
     float Left() const;
     float Top() const;
@@ -76,6 +79,7 @@ private:
     int16_t alignment_ = 0;
     int32_t maxLength_ = 0;
     OLE_COLOR backColor_ = 0x80000005;
+    QString passwordChar_;
 };
 
 // The character code a key press types (KeyAscii): 13 for Enter, 10 for

@@ -1,0 +1,210 @@
+#pragma once
+// What a page asks of the browser that the user answers: signing in, going on
+// past a certificate problem, a permission, full screen, a page's own dialog.
+// The browser host raises each as an event carrying one of these requests;
+// the program answers it at once or later through the request. The first
+// answer counts, later ones change nothing. A request whose page goes away
+// (or takes it back) before it is answered is withdrawn: Withdrawn() is
+// emitted, and the page gets the refusal.
+//
+// The requests are plain values with signals, independent of the engine:
+// the engine's page turns Answered() into the engine's answer, and tests
+// raise them from a recording browser.
+#include <QObject>
+#include <QString>
+
+class QUrl;
+
+namespace platform {
+
+// How a request names the site that asks: its host, with the port when the
+// address gives one ("127.0.0.1:8123"); the scheme for an address without a
+// host ("file").
+QString OriginText(const QUrl& url);
+
+class PageRequest : public QObject {
+    Q_OBJECT
+public:
+    ~PageRequest() override;
+
+    // Who asks: the site's host and port as the engine gives them
+    // ("127.0.0.1:8123"; the host alone for a default port).
+    QString Origin() const { return origin_; }
+    bool IsAnswered() const { return answered_; }
+    bool IsWithdrawn() const { return withdrawn_; }
+    // Neither answered nor withdrawn: an answer is still wanted.
+    bool IsOpen() const { return !answered_ && !withdrawn_; }
+
+    // The page no longer wants an answer. Called by the page's side.
+    void Withdraw();
+    // Answers no: cancels a sign-in or a dialog, denies a permission,
+    // refuses a certificate or full screen.
+    virtual void Refuse() = 0;
+
+signals:
+    void Answered();
+    void Withdrawn();
+
+protected:
+    PageRequest(const QString& origin, QObject* parent);
+    // Marks the request answered; false (and nothing happens) when it was
+    // answered or withdrawn before.
+    bool answer();
+
+private:
+    QString origin_;
+    bool answered_ = false;
+    bool withdrawn_ = false;
+};
+
+// A server or a proxy asks for a user name and a password.
+class SignInRequest : public PageRequest {
+    Q_OBJECT
+public:
+    SignInRequest(const QString& origin, const QString& realm, bool proxy, bool refused, const QString& userName,
+                  QObject* parent);
+
+    // The server's name for what is protected, as it sent it (may be empty).
+    QString Realm() const { return realm_; }
+    bool Proxy() const { return proxy_; }
+    // The last answer to this same question was refused by the server.
+    bool Refused() const { return refused_; }
+    // The user name of that last answer, to offer again.
+    QString UserName() const { return userName_; }
+
+    void SignIn(const QString& user, const QString& password);
+    void Cancel();
+    void Refuse() override { Cancel(); }
+
+    bool SignedIn() const { return signedIn_; }
+    QString User() const { return user_; }
+    QString Password() const { return password_; }
+
+private:
+    QString realm_;
+    bool proxy_;
+    bool refused_;
+    QString userName_;
+    bool signedIn_ = false;
+    QString user_;
+    QString password_;
+};
+
+// The engine does not trust a site's certificate.
+class CertificateRequest : public PageRequest {
+    Q_OBJECT
+public:
+    CertificateRequest(const QString& origin, const QString& host, const QString& problem, bool overridable,
+                       QObject* parent);
+
+    QString Host() const { return host_; }
+    // The problem in words: "expired", "wrong host", "self-signed or unknown
+    // authority", "revoked", ...
+    QString Problem() const { return problem_; }
+    // Whether the engine lets the user go on to the site all the same.
+    bool Overridable() const { return overridable_; }
+
+    // Goes on to the site; refused (like Refuse) when not overridable.
+    void Proceed();
+    void Refuse() override;
+
+    bool Proceeding() const { return proceeding_; }
+
+private:
+    QString host_;
+    QString problem_;
+    bool overridable_;
+    bool proceeding_ = false;
+};
+
+// A site asks to use something of the user's machine.
+class PermissionRequest : public PageRequest {
+    Q_OBJECT
+public:
+    enum Kind {
+        Geolocation,
+        Camera,
+        Microphone,
+        CameraAndMicrophone,
+        Notifications,
+        MouseLock,
+        ScreenCapture,
+        ScreenAndAudioCapture,
+    };
+    Q_ENUM(Kind)
+
+    PermissionRequest(const QString& origin, Kind kind, QObject* parent);
+
+    Kind What() const { return kind_; }
+
+    void Grant();
+    void Deny();
+    void Refuse() override { Deny(); }
+
+    bool Granted() const { return granted_; }
+
+private:
+    Kind kind_;
+    bool granted_ = false;
+};
+
+// A page element asks to fill the screen (On) or to leave full screen.
+class FullScreenRequest : public PageRequest {
+    Q_OBJECT
+public:
+    FullScreenRequest(const QString& origin, bool on, QObject* parent);
+
+    bool On() const { return on_; }
+
+    void Accept();
+    void Reject();
+    void Refuse() override { Reject(); }
+
+    bool Accepted() const { return accepted_; }
+
+private:
+    bool on_;
+    bool accepted_ = false;
+};
+
+// A page's own alert, confirm or prompt dialog.
+class PageDialogRequest : public PageRequest {
+    Q_OBJECT
+public:
+    enum Kind { Alert, Confirm, Prompt };
+    Q_ENUM(Kind)
+
+    PageDialogRequest(const QString& origin, Kind kind, const QString& message, const QString& defaultText,
+                      int number, QObject* parent);
+
+    Kind What() const { return kind_; }
+    QString Message() const { return message_; }
+    // A prompt's text to start from.
+    QString DefaultText() const { return defaultText_; }
+    // Counts this page's dialogs since its last navigation, from 1.
+    int Number() const { return number_; }
+
+    // OK, with a prompt's text.
+    void Accept(const QString& text = QString());
+    // Cancel; an alert takes it as OK.
+    void Cancel();
+    // Cancel, and answer every later dialog of this page as cancelled until
+    // it navigates.
+    void StopDialogs();
+    void Refuse() override { Cancel(); }
+
+    bool Accepted() const { return accepted_; }
+    QString Text() const { return text_; }
+    bool Stopped() const { return stopped_; }
+
+private:
+    Kind kind_;
+    QString message_;
+    QString defaultText_;
+    int number_;
+    bool accepted_ = false;
+    QString text_;
+    bool stopped_ = false;
+};
+
+}  // namespace platform

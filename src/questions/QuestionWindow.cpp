@@ -1,0 +1,123 @@
+#include "questions/QuestionWindow.h"
+
+#include "shell/frmMain.h"
+
+namespace {
+constexpr platform::OLE_COLOR kCaptionTextColor = 0x00FFFFFF;  // white
+constexpr int16_t kAlignCenter = 2;
+const QString kDefaultFont = QStringLiteral("MS Sans Serif");
+constexpr double kDefaultFontSize = 8.25;
+constexpr float kCaptionTop = 30;
+constexpr float kCaptionHeight = 225;
+// The band stops one pixel short of the right edge, like the options dialog's.
+constexpr float kCaptionRightGap = 15;
+constexpr float kButtonHeight = 375;
+constexpr float kTextBoxHeight = 285;
+}  // namespace
+
+QuestionWindow::QuestionWindow(const QString& name, float clientWidth, float clientHeight) : ChromeForm(name)
+{
+    SetBackColor(platform::COLOR_WINDOW);
+    SetClientSize(clientWidth, clientHeight);
+    SetKeyPreview(true);
+    SetStartUpPosition(platform::vbStartUpOwner);
+
+    lblCaption = new platform::Label(this, QStringLiteral("lblCaption"));
+    lblCaption->Move(0, kCaptionTop, clientWidth - kCaptionRightGap, kCaptionHeight);
+    lblCaption->SetFont(kDefaultFont, kDefaultFontSize, true);
+    lblCaption->SetForeColor(kCaptionTextColor);
+    lblCaption->SetAlignment(kAlignCenter);
+    SetCaptionLabel(lblCaption);
+    connect(lblCaption, &platform::Label::MouseDown, this, &QuestionWindow::lblCaption_MouseDown);
+    connect(lblCaption, &platform::Label::MouseMove, this, &QuestionWindow::lblCaption_MouseMove);
+    connect(lblCaption, &platform::Label::MouseUp, this, &QuestionWindow::lblCaption_MouseUp);
+}
+
+SoftButton* QuestionWindow::NewButton(const QString& name, const char* caption, float left, float top, float width)
+{
+    auto* button = new SoftButton(this, name,
+                                  {{"CAPTION", caption},
+                                   {"ENABLED", true},
+                                   {"BORDER", int32_t(SoftButton::btFlatDark)},
+                                   {"BACKCOLOR", platform::COLOR_BTNFACE}});
+    button->Move(left, top, width, kButtonHeight);
+    return button;
+}
+
+SoftText* QuestionWindow::NewTextBox(const QString& name, float left, float top, float width)
+{
+    auto* box = new SoftText(this, name,
+                             {{"tTEXT", ""},
+                              {"tLOCKED", false},
+                              {"tALIGNMENT", int32_t(0)},
+                              {"tMAXLENGTH", int32_t(0)},
+                              {"tBACKCOLOR", platform::COLOR_HIGHLIGHTTEXT},
+                              {"tENABLED", true}});
+    box->Move(left, top, width, kTextBoxHeight);
+    return box;
+}
+
+void QuestionWindow::ShowOver(const QString& caption)
+{
+    SetCaption(caption);
+    lblCaption->SetCaption(caption);
+    Show(platform::vbModalToOwner, &platform::Forms<frmMain>());
+}
+
+void QuestionWindow::Withdraw()
+{
+    ForgetAnswer();
+    Hide();
+}
+
+void QuestionWindow::Form_Load()
+{
+    DrawActiveTitleBar();
+}
+
+void QuestionWindow::Form_Unload(int16_t& Cancel)
+{
+    (void)Cancel;
+    // Going with the main window: the question is answered no.
+    if (Visible())
+        Refusal();
+}
+
+void QuestionWindow::Form_KeyDown(int16_t KeyCode, int16_t Shift)
+{
+    (void)Shift;
+    if (!Visible())
+        return;
+    if (KeyCode == platform::vbKeyReturn)
+        DefaultAnswer();
+    else if (KeyCode == platform::vbKeyEscape)
+        Refusal();
+}
+
+void QuestionWindow::Form_Activate()
+{
+    DrawActiveTitleBar();
+}
+
+void QuestionWindow::Form_Deactivate()
+{
+    DrawInActiveTitleBar();
+}
+
+void QuestionWindow::lblCaption_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
+{
+    (void)Shift;
+    CaptionMouseDown(Button, X, Y);
+}
+
+void QuestionWindow::lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
+{
+    (void)Shift;
+    CaptionMouseMove(Button, X, Y);
+}
+
+void QuestionWindow::lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y)
+{
+    (void)Shift;
+    CaptionMouseUp(Button, X, Y);
+}

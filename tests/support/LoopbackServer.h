@@ -1,0 +1,63 @@
+#pragma once
+// A small HTTP server on 127.0.0.1 for engine tests, plain or over TLS with a
+// certificate made for the test: each request goes to a handler that returns
+// the response. One request per connection.
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace skwtest {
+
+class LoopbackServer : public QObject {
+    Q_OBJECT
+public:
+    struct Request {
+        QByteArray method;
+        QByteArray path;
+        // Header names in lower case.
+        QHash<QByteArray, QByteArray> headers;
+        // The user and password of a Basic authorization, if any.
+        QPair<QString, QString> basicCredentials() const;
+    };
+    struct Response {
+        int status = 200;
+        QByteArray body;
+        QList<QPair<QByteArray, QByteArray>> headers;
+    };
+    using Handler = std::function<Response(const Request&)>;
+
+    explicit LoopbackServer(Handler handler, QObject* parent = nullptr);
+
+    // Listens on a free port; over TLS when certificate and key files are given.
+    bool Listen(const QString& certificateFile = QString(), const QString& keyFile = QString());
+    // "http://127.0.0.1:<port><path>" (https over TLS).
+    QUrl Url(const QString& path) const;
+    QString Origin() const;
+
+    // A 200 response with an HTML page.
+    static Response Page(const QByteArray& html);
+    // A 401 asking for Basic authorization in `realm`.
+    static Response Unauthorized(const QByteArray& realm, const QByteArray& html);
+
+private:
+    void serve(QTcpSocket* socket);
+
+    Handler handler_;
+    QTcpServer* server_ = nullptr;
+    bool tls_ = false;
+};
+
+// Makes a self-signed certificate for 127.0.0.1 with the openssl tool, in
+// `folder` (cert.pem, key.pem). False when the tool is missing or fails.
+bool MakeSelfSignedCertificate(const QString& folder);
+
+}  // namespace skwtest
