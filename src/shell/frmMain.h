@@ -5,6 +5,8 @@
 #include "platform/forms/Forms.h"
 #include "platform/intrinsics/StatusBar.h"
 #include "platform/forms/Timer.h"
+#include "shell/FindBox.h"
+#include "shell/MCommands.h"
 
 class frmMain : public platform::Form {
     Q_OBJECT
@@ -14,16 +16,36 @@ public:
     platform::Timer* tmrWorker;
     platform::StatusBar* StatusBar;
     platform::BrowserHost* WebBrowser1;
+    FindBox* FindBox1;
+
+    // Carries out one of the browser's everyday commands, as its key in
+    // this window or in the toolbar asks.
+    void DoCommand(MCommands::Command cmd);
 
 protected:
     void Form_Load() override;
     void Form_Resize() override;
-    void Form_KeyDown(int16_t KeyCode, int16_t Shift) override;
+    void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) override;
+    void Form_MouseWheel(int16_t Shift, int32_t Delta, int16_t& Cancel) override;
     void Form_Unload(int16_t& Cancel) override;
 
 private:
     void tmrWorker_Timer();
     void WebBrowser1_StatusTextChange(const QString& Text);
     void WebBrowser1_TitleChange(const QString& Text);
+    void WebBrowser1_BeforeNavigate(const QString& URL);
+    void WebBrowser1_FindTextResult(int ActiveMatch, int NumberOfMatches);
     void WebBrowser1_DocumentComplete(QObject* pDisp, const QVariant& URL);
+    void FindBox1_Change();
+    void FindBox1_FindNext(bool bBackward);
+    void FindBox1_CloseClick();
+
+    void FocusAddressBox();
+    void ShowFindBox();
+    void CloseFindBox();
+    void FindAgain(bool bBackward);
+    void SetZoom(double dblFactor);
+
+    // Wheel turns with Ctrl held, not yet a whole notch of zoom.
+    int32_t lngWheelDelta = 0;
 };

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "platform/system/RecentStore.h"
+
 #include <QDir>
 
 namespace skwtest {
@@ -19,6 +21,9 @@ std::vector<platform::MessageBoxCall>& boxes()
 
 void FreshUserFolders()
 {
+    // What the stores read came from the old folders: the next use reads
+    // the new ones.
+    platform::RecentStore::CloseAll();
     folder() = std::make_unique<QTemporaryDir>();
     const QString root = folder()->path();
     for (const char* sub : {"config", "data", "cache", "downloads", "runtime"})

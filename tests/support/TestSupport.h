@@ -13,7 +13,8 @@
 namespace skwtest {
 
 // Points the per-user config, data and cache folders at a new empty
-// temporary folder. Call it in init() to give each test function its own.
+// temporary folder, and has the program's stores read from there as in a
+// new run. Call it in init() to give each test function its own.
 void FreshUserFolders();
 QString UserFolder();
 

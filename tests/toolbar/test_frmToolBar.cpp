@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include "platform/drawing/Resources.h"
+#include "platform/engine/AddressCompleter.h"
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
 #include "platform/drawing/Surface.h"
@@ -13,7 +14,6 @@
 #include "shell/frmMain.h"
 #include "toolbar/frmToolBar.h"
 
-#include <QCompleter>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -223,20 +223,21 @@ private slots:
         start();
         RecordingBrowser::Last()->RaiseDocumentComplete(QStringLiteral("file:///srv/Visited-Page.html"));
         auto* edit = qobject_cast<QLineEdit*>(toolbar().txtURL->TextBox_hWnd());
-        QVERIFY(edit && edit->completer());
-        QCompleter* completer = edit->completer();
+        platform::AddressCompleter* completer = platform::AddressCompleter::Of(edit);
+        QVERIFY(completer);
         toolbar().windowHandle()->requestActivate();
         edit->setFocus();
         QTRY_VERIFY(edit->hasFocus());
+        QVERIFY(!completer->ListVisible());  // the completed address was not typed
         edit->clear();
 
         QTest::keyClicks(edit, QStringLiteral("visited-p"));
-        QCOMPARE(completer->completionCount(), 1);
-        QCOMPARE(completer->currentCompletion(), QStringLiteral("file:///srv/Visited-Page.html"));
+        QCOMPARE(completer->Completions(), QStringList{"file:///srv/Visited-Page.html"});
+        QVERIFY(completer->ListVisible());
 
         edit->clear();
         QTest::keyClicks(edit, QStringLiteral("file://") + dir.path() + QStringLiteral("/ab"));
-        QTRY_COMPARE(completer->currentCompletion(), QStringLiteral("file://") + dir.path() + QStringLiteral("/abc.html"));
+        QTRY_COMPARE(completer->Completions(), QStringList{QStringLiteral("file://") + dir.path() + QStringLiteral("/abc.html")});
     }
 
     // The window moves by the pointer's displacement since a left-button

@@ -4,7 +4,9 @@
 #include "platform/system/BenchLog.h"
 #include "platform/system/Runtime.h"
 #include "platform/drawing/Surface.h"
+#include "platform/forms/UserControl.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -93,10 +95,17 @@ Form::~Form()
     FormRegistry::remove(this);
 }
 
-float Form::Left() const { return float(TwipsX(frameGeometry().x())); }
-float Form::Top() const { return float(TwipsY(frameGeometry().y())); }
-float Form::Width() const { return float(TwipsX(width())) + designFrameWidth_; }
-float Form::Height() const { return float(TwipsY(height())) + designFrameHeight_; }
+QRect Form::placement() const
+{
+    if (placementBeforeFullScreen_)
+        return *placementBeforeFullScreen_;
+    return QRect(frameGeometry().topLeft(), size());
+}
+
+float Form::Left() const { return float(TwipsX(placement().x())); }
+float Form::Top() const { return float(TwipsY(placement().y())); }
+float Form::Width() const { return float(TwipsX(placement().width())) + designFrameWidth_; }
+float Form::Height() const { return float(TwipsY(placement().height())) + designFrameHeight_; }
 float Form::ScaleWidth() const { return float(TwipsX(width())); }
 float Form::ScaleHeight() const { return float(TwipsY(height())); }
 
@@ -222,6 +231,43 @@ void Form::SetBackColor(OLE_COLOR color)
         surface_->SetBackColor(color);
         surface_->Cls();
     }
+}
+
+QWidget* Form::ActiveControl() const
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus))
+        return nullptr;
+    QWidget* control = focus;
+    for (QWidget* w = focus->parentWidget(); w && w != this; w = w->parentWidget())
+        if (qobject_cast<UserControl*>(w))
+            control = w;
+    return control;
+}
+
+void Form::SetFullScreen(bool on)
+{
+    if (on == FullScreen())
+        return;
+    if (on) {
+        placementBeforeFullScreen_ = QRect(frameGeometry().topLeft(), size());
+        statesBeforeFullScreen_ = windowState() & ~Qt::WindowFullScreen;
+        setWindowState(windowState() | Qt::WindowFullScreen);
+    } else {
+        const QRect before = *placementBeforeFullScreen_;
+        setWindowState(statesBeforeFullScreen_);
+        // The window manager may give back another size; the one from before counts.
+        placementBeforeFullScreen_.reset();
+        if (statesBeforeFullScreen_ == Qt::WindowNoState) {
+            resize(before.size());
+            placeFrame(before.topLeft());
+        }
+    }
+}
+
+bool Form::FullScreen() const
+{
+    return placementBeforeFullScreen_.has_value();
 }
 
 int Form::WindowState() const
@@ -382,6 +428,9 @@ void Form::paintDialogEdge(QPainter& painter) const
 void Form::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
+    // The window manager may end the full screen by its own means.
+    if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowFullScreen))
+        placementBeforeFullScreen_.reset();
     if (event->type() == QEvent::WindowStateChange && loaded_ && !unloading_)
         Form_Resize();
 }

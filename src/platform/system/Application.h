@@ -4,6 +4,8 @@
 // (key preview and activation between the program's own forms).
 #include <QApplication>
 
+class QKeyEvent;
+
 #include <thread>
 
 namespace platform {
@@ -24,9 +26,11 @@ private:
 // with the application's title; the program goes on.
 void ReportUntrappedError();
 
-// The key code of a Qt key in the virtual-key numbering (F4 is 0x73), and the
-// shift state of keyboard modifiers (1 Shift, 2 Ctrl, 4 Alt).
+// The key code of a Qt key in the virtual-key numbering (F4 is 0x73), of a
+// key event (which tells the keypad's keys apart), and the shift state of
+// keyboard modifiers (1 Shift, 2 Ctrl, 4 Alt).
 int16_t VbKeyCode(int qtKey);
+int16_t VbKeyCode(const QKeyEvent& event);
 int16_t VbShiftState(Qt::KeyboardModifiers modifiers);
 
 }  // namespace platform

@@ -1,11 +1,9 @@
 #include "platform/system/Settings.h"
 
 #include "platform/system/AppError.h"
+#include "platform/system/WholeFile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <utility>
@@ -175,20 +173,7 @@ void SaveSetting(const QString& application, const QString& section, const QStri
     if (!replaced)
         entries.emplace_back(key, value);
 
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        Raise(errPathFileAccess);
-    QSaveFile out(path);
-    const QByteArray bytes = serialize(doc);
-    // commit() alone does not notice a write the disk cut short (a full disk,
-    // a file-size limit): it would replace the file with the part written.
-    // Flush first and check that all of it is there before replacing.
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush()
-        || out.size() != bytes.size()) {
-        out.cancelWriting();
-        Raise(errPathFileAccess);
-    }
-    if (!out.commit())
-        Raise(errPathFileAccess);
+    WriteWholeFile(path, serialize(doc));
 }
 
 }  // namespace platform
