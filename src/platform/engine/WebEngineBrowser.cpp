@@ -70,6 +70,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_
     // A page's own print command (window.print()) opens the print dialog too.
     connect(view_, &QWebEngineView::printRequested, this, &WebEngineBrowser::Print);
     connect(view_, &QWebEngineView::printFinished, this, &WebEngineBrowser::printFinished);
+    connect(view_, &QWebEngineView::pdfPrintingFinished, this,
+            [this](const QString&, bool success) { printFinished(success); });
     // The zoom of sites that cannot be saved says so in the status text.
     connect(&SiteZoom::Store(), &RecentStore::writeFailed, this, &WebEngineBrowser::StatusTextChange);
     // The engine starts a page's render process when the page is first used.
@@ -204,7 +206,13 @@ void WebEngineBrowser::Print()
 void WebEngineBrowser::startPrinting()
 {
     emit StatusTextChange(kPrinting);
-    view_->print(printDialog_->printer());
+    QPrinter* printer = printDialog_->printer();
+    // Printed to a PDF file, the engine writes the file itself, with the
+    // page's text as text; a printer gets the pages as pictures.
+    if (printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty())
+        view_->printToPdf(printer->outputFileName(), printer->pageLayout(), printer->pageRanges());
+    else
+        view_->print(printer);
 }
 
 void WebEngineBrowser::printFinished(bool success)

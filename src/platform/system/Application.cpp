@@ -56,6 +56,13 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        // The release of a back or forward button whose press a form took
+        // goes with it: the engine would act on it as well.
+        if (event->type() == QEvent::MouseButtonRelease && takenButton_ != Qt::NoButton
+            && static_cast<QMouseEvent*>(event)->button() == takenButton_) {
+            takenButton_ = Qt::NoButton;
+            return true;
+        }
         if (!isPreviewed(event->type()) || !watched->isWidgetType() || !currentDelivery
             || currentDelivery->previewed)
             return false;
@@ -83,12 +90,16 @@ protected:
             return keyCode == 0;
         }
         case QEvent::MouseButtonPress: {
-            int16_t keyCode = browserKeyOf(static_cast<QMouseEvent*>(event)->button());
+            const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+            int16_t keyCode = browserKeyOf(button);
             int16_t shift = VbShiftState(static_cast<QMouseEvent*>(event)->modifiers());
             if (keyCode == 0)
                 return false;
             form->Form_KeyDown(keyCode, shift);
-            return keyCode == 0;
+            if (keyCode != 0)
+                return false;
+            takenButton_ = button;
+            return true;
         }
         case QEvent::Wheel: {
             auto* wheel = static_cast<QWheelEvent*>(event);
@@ -102,6 +113,9 @@ protected:
     }
 
 private:
+    // The back or forward mouse button whose press a form took, until its release.
+    Qt::MouseButton takenButton_ = Qt::NoButton;
+
     void focusWindowChanged(QWindow* window)
     {
         if (!window)
