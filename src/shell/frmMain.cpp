@@ -54,19 +54,12 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
 
     StatusBar = new platform::StatusBar(this);
 
-    // The find box lies over the page, hidden until it is asked for.
-    FindBox1 = new FindBox(this, QStringLiteral("FindBox1"));
-    FindBox1->SetVisible(false);
-
     setTabOrder(WebBrowser1->Widget(), StatusBar);
     connect(WebBrowser1, &platform::BrowserHost::StatusTextChange, this, &frmMain::WebBrowser1_StatusTextChange);
     connect(WebBrowser1, &platform::BrowserHost::TitleChange, this, &frmMain::WebBrowser1_TitleChange);
     connect(WebBrowser1, &platform::BrowserHost::BeforeNavigate, this, &frmMain::WebBrowser1_BeforeNavigate);
     connect(WebBrowser1, &platform::BrowserHost::FindTextResult, this, &frmMain::WebBrowser1_FindTextResult);
     connect(WebBrowser1, &platform::BrowserHost::DocumentComplete, this, &frmMain::WebBrowser1_DocumentComplete);
-    connect(FindBox1, &FindBox::Change, this, &frmMain::FindBox1_Change);
-    connect(FindBox1, &FindBox::FindNext, this, &frmMain::FindBox1_FindNext);
-    connect(FindBox1, &FindBox::CloseClick, this, &frmMain::FindBox1_CloseClick);
 }
 
 void frmMain::Form_Load()
@@ -112,9 +105,8 @@ void frmMain::Form_Resize()
         if (WindowState() != platform::vbMinimized) {
             WebBrowser1->SetWidth(Width() - kDesignFrameWidth);
             WebBrowser1->SetHeight(Height() - kDesignFrameHeight - StatusBar->Height());
-            // The find box in the page's top right corner.
-            FindBox1->Move(WebBrowser1->Width() - FindBox1->Width() - kFindBoxMargin, kFindBoxMargin,
-                           FindBox1->Width(), FindBox1->Height());
+            if (FindBox1)
+                PlaceFindBox();
         }
         platform::DoEvents();
     } catch (...) {
@@ -161,8 +153,8 @@ void frmMain::Form_KeyDown(int16_t& KeyCode, int16_t& Shift)
         }
         return;
     }
-    const MCommands::FocusPlace place =
-        ActiveControl() == FindBox1 ? MCommands::FocusPlace::FindBox : MCommands::FocusPlace::Page;
+    const MCommands::FocusPlace place = FindBox1 && ActiveControl() == FindBox1 ? MCommands::FocusPlace::FindBox
+                                                                                  : MCommands::FocusPlace::Page;
     const Command cmd = MCommands::CommandOfKey(KeyCode, Shift, place);
     if (cmd == Command::None)
         return;
@@ -212,7 +204,7 @@ void frmMain::DoCommand(Command cmd)
     case Command::Escape:
         if (FullScreen())
             SetFullScreen(false);
-        if (FindBox1->Visible())
+        if (FindBoxShown())
             CloseFindBox();
         WebBrowser1->Stop();
         break;
@@ -252,8 +244,11 @@ void frmMain::DoCommand(Command cmd)
         break;
     case Command::Close:
         // As the user closes the window: the unload stores what must
-        // survive. Nothing of this form is used after it.
-        Unload();
+        // survive. A window still loading is not shown yet and cannot be
+        // closed; its load goes on with it. Nothing of this form is used
+        // after the unload.
+        if (Visible())
+            Unload();
         break;
     }
 }
@@ -270,8 +265,34 @@ void frmMain::FocusAddressBox()
     toolbar.txtURL->SetSelLength(int32_t(toolbar.txtURL->Text().size()));
 }
 
+void frmMain::LoadFindBox()
+{
+    // Made when it is first asked for, so that it costs the start nothing.
+    if (FindBox1)
+        return;
+    FindBox1 = new FindBox(this, QStringLiteral("FindBox1"));
+    FindBox1->SetVisible(false);
+    connect(FindBox1, &FindBox::Change, this, &frmMain::FindBox1_Change);
+    connect(FindBox1, &FindBox::FindNext, this, &frmMain::FindBox1_FindNext);
+    connect(FindBox1, &FindBox::CloseClick, this, &frmMain::FindBox1_CloseClick);
+    PlaceFindBox();
+}
+
+void frmMain::PlaceFindBox()
+{
+    // Over the page's top right corner.
+    FindBox1->Move(WebBrowser1->Width() - FindBox1->Width() - kFindBoxMargin, kFindBoxMargin, FindBox1->Width(),
+                   FindBox1->Height());
+}
+
+bool frmMain::FindBoxShown() const
+{
+    return FindBox1 && FindBox1->Visible();
+}
+
 void frmMain::ShowFindBox()
 {
+    LoadFindBox();
     // Opened again, the box finds its text again: closing it cleared the
     // highlights.
     const bool bWasVisible = FindBox1->Visible();
@@ -282,6 +303,7 @@ void frmMain::ShowFindBox()
 
 void frmMain::FindAgain(bool bBackward)
 {
+    LoadFindBox();
     if (FindBox1->Text().isEmpty()) {
         ShowFindBox();
         return;
@@ -359,13 +381,13 @@ void frmMain::WebBrowser1_BeforeNavigate(const QString& URL)
 {
     (void)URL;
     // The matches were the old page's.
-    if (FindBox1->Visible())
+    if (FindBoxShown())
         CloseFindBox();
 }
 
 void frmMain::WebBrowser1_FindTextResult(int ActiveMatch, int NumberOfMatches)
 {
-    if (!FindBox1->Visible() || FindBox1->Text().isEmpty())
+    if (!FindBoxShown() || FindBox1->Text().isEmpty())
         return;
     StatusBar->Panels(1).SetText(MCommands::FindResultText(ActiveMatch, NumberOfMatches));
 }

@@ -16,7 +16,8 @@ public:
     platform::Timer* tmrWorker;
     platform::StatusBar* StatusBar;
     platform::BrowserHost* WebBrowser1;
-    FindBox* FindBox1;
+    // Made on first use.
+    FindBox* FindBox1 = nullptr;
 
     // Carries out one of the browser's everyday commands, as its key in
     // this window or in the toolbar asks.
@@ -41,6 +42,9 @@ private:
     void FindBox1_CloseClick();
 
     void FocusAddressBox();
+    void LoadFindBox();
+    void PlaceFindBox();
+    bool FindBoxShown() const;
     void ShowFindBox();
     void CloseFindBox();
     void FindAgain(bool bBackward);

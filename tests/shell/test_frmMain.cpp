@@ -412,7 +412,7 @@ private slots:
         QFETCH(QString, text);
         frmMain& form = startWithFocusOnThePage();
         RecordingBrowser* browser = RecordingBrowser::Last();
-        QVERIFY(!form.FindBox1->Visible());
+        QVERIFY(!form.FindBox1);  // made when first asked for
 
         pressOnFocus(Qt::Key_F, Qt::ControlModifier);
         QVERIFY(form.FindBox1->Visible());
@@ -517,6 +517,52 @@ private slots:
         QCOMPARE(RecordingBrowser::Last()->Calls, QStringList{"Refresh"});
         form.close();
         QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), QStringLiteral("False"));
+    }
+
+    // Keys pressed again and again in the toolbar while the main window is
+    // still loading (its toolbar shows before the load ends): nothing
+    // crashes, no window is stacked on another, and the window that is not
+    // shown yet is not closed under its own load.
+    void keysDuringStartUp_data()
+    {
+        QTest::addColumn<QString>("key");
+        for (const char* key : {"Ctrl+P", "Ctrl+L", "Ctrl+F", "F11", "Escape", "Ctrl+=", "Alt+Left", "F4", "Ctrl+W"})
+            QTest::newRow(key) << QString::fromLatin1(key);
+    }
+    void keysDuringStartUp()
+    {
+        QFETCH(QString, key);
+        storePref(QStringLiteral("Show Toolbar"), QStringLiteral("True"));
+        int pressed = 0;
+        // At the first navigation, inside the load, with the toolbar shown.
+        RecordingBrowser::Install([&](RecordingBrowser* browser) {
+            browser->OnCall = [&](const QString& call) {
+                if (call != QStringLiteral("GoHome") || pressed > 0)
+                    return;
+                frmToolBar& toolbar = platform::Forms<frmToolBar>();
+                toolbar.txtURL->SetFocus();
+                if (!QTest::qWaitFor([&] { return QApplication::focusWidget() == toolbar.txtURL->TextBox_hWnd(); }))
+                    return;
+                const QKeyCombination combination = QKeySequence(key)[0];
+                for (; pressed < 50 && platform::FormRegistry::IsLoaded<frmToolBar>(); ++pressed)
+                    QTest::keyClick(QApplication::focusWidget(), combination.key(), combination.keyboardModifiers());
+            };
+        });
+
+        platform::Forms<frmMain>();
+        RecordingBrowser::Install();
+
+        QVERIFY(pressed > 0);
+        QVERIFY(platform::FormRegistry::IsLoaded<frmMain>());
+        QCOMPARE(lastFormActions, 0);
+        // Top-level windows of the program: at most one of each kind.
+        QStringList windows;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->isVisible())
+                windows << QString::fromLatin1(top->metaObject()->className());
+        windows.sort();
+        QCOMPARE(windows.removeDuplicates(), 0);
+        QVERIFY(skwtest::Boxes().empty());
     }
 
     // An address history that cannot be saved says so in panel 1, once,
