@@ -23,13 +23,6 @@
 using namespace skwtest;
 
 namespace {
-// Without graphics hardware the engine starts faster and quieter in software.
-const bool kEngineFlags = [] {
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-logging");
-    return true;
-}();
-
 // A page that stays loading, with its start shown.
 const QByteArray kSlowPage = "<!DOCTYPE html><html><head><title>Slow</title></head><body><p>Page Slow";
 

@@ -19,13 +19,6 @@
 using namespace skwtest;
 
 namespace {
-// Without graphics hardware the engine starts faster and quieter in software.
-const bool kEngineFlags = [] {
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-logging");
-    return true;
-}();
-
 // A page whose form field has the focus and keeps every key from the page's
 // own handling: the commands must work all the same.
 QByteArray page(const char* title)

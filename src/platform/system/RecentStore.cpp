@@ -24,40 +24,6 @@ std::vector<RecentStore*>& stores()
     return all;
 }
 
-// Fields may hold any character; tabs and line breaks are escaped so that a
-// record stays on its line and its fields apart.
-QString escapeField(const QString& field)
-{
-    QString out;
-    out.reserve(field.size());
-    for (const QChar c : field) {
-        if (c == u'\\') out += QStringLiteral("\\\\");
-        else if (c == u'\t') out += QStringLiteral("\\t");
-        else if (c == u'\n') out += QStringLiteral("\\n");
-        else if (c == u'\r') out += QStringLiteral("\\r");
-        else out += c;
-    }
-    return out;
-}
-
-QString unescapeField(QStringView text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\\' || i + 1 == text.size()) {
-            out += c;
-            continue;
-        }
-        const QChar next = text[++i];
-        if (next == u't') out += u'\t';
-        else if (next == u'n') out += u'\n';
-        else if (next == u'r') out += u'\r';
-        else out += next;
-    }
-    return out;
-}
 }  // namespace
 
 RecentStore::RecentStore(const QString& fileName, const QString& kind, const QString& what, int fieldCount,
@@ -176,9 +142,9 @@ void RecentStore::load()
         const QList<QStringView> parts = line.split(u'\t');
         if (parts.size() != fieldCount_ + 1 || parts[0].isEmpty())
             continue;
-        Record record{unescapeField(parts[0]), {}};
+        Record record{UnescapeLine(parts[0], true), {}};
         for (qsizetype f = 1; f < parts.size(); ++f)
-            record.fields << unescapeField(parts[f]);
+            record.fields << UnescapeLine(parts[f], true);
         // The first of a repeated key is the most recent.
         if (std::none_of(records_.begin(), records_.end(), [&](const Record& r) { return r.key == record.key; }))
             records_.push_back(std::move(record));
@@ -201,9 +167,9 @@ void RecentStore::write()
             Raise(errPathFileAccess);
         QString text = kind_ + u'\n';
         for (const Record& record : records_) {
-            text += escapeField(record.key);
+            text += EscapeLine(record.key, true);
             for (const QString& field : record.fields)
-                text += u'\t' + escapeField(field);
+                text += u'\t' + EscapeLine(field, true);
             text += u'\n';
         }
         WriteWholeFile(FilePath(), text.toUtf8());

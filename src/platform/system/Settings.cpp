@@ -20,39 +20,6 @@ struct Section {
 };
 using IniDocument = std::vector<Section>;
 
-// Values may hold any character; line breaks and backslashes are escaped so
-// that a value always stays on its line. Leading and trailing blanks are kept.
-QString escapeValue(const QString& value)
-{
-    QString out;
-    out.reserve(value.size());
-    for (const QChar c : value) {
-        if (c == u'\\') out += QStringLiteral("\\\\");
-        else if (c == u'\n') out += QStringLiteral("\\n");
-        else if (c == u'\r') out += QStringLiteral("\\r");
-        else out += c;
-    }
-    return out;
-}
-
-QString unescapeValue(QStringView text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\\' || i + 1 == text.size()) {
-            out += c;
-            continue;
-        }
-        const QChar next = text[++i];
-        if (next == u'n') out += u'\n';
-        else if (next == u'r') out += u'\r';
-        else out += next;
-    }
-    return out;
-}
-
 Section* findSection(IniDocument& doc, const QString& name)
 {
     for (Section& s : doc)
@@ -89,7 +56,7 @@ IniDocument parse(const QByteArray& bytes)
         const QString key = line.left(eq).trimmed().toString();
         if (key.isEmpty() || key.startsWith(u';') || key.startsWith(u'#'))
             continue;
-        current->entries.emplace_back(key, unescapeValue(line.mid(eq + 1)));
+        current->entries.emplace_back(key, UnescapeLine(line.mid(eq + 1)));
     }
     return doc;
 }
@@ -102,7 +69,7 @@ QByteArray serialize(const IniDocument& doc)
             text += u'\n';
         text += u'[' + section.name + QStringLiteral("]\n");
         for (const auto& [key, value] : section.entries)
-            text += key + u'=' + escapeValue(value) + u'\n';
+            text += key + u'=' + EscapeLine(value) + u'\n';
     }
     return text.toUtf8();
 }
