@@ -1,13 +1,9 @@
 // The main window with a recording browser: the start-up, the layout of the
 // browser and the status bar, the title and the status texts, the trapped
 // failures, and the shut-down.
-#include "Dialogs.h"
-#include "FileSizeLimit.h"
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
-#include "platform/engine/AddressHistory.h"
-#include "platform/system/RecentStore.h"
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
 #include "settings/mdlGlobals.h"
@@ -17,8 +13,6 @@
 
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QSignalSpy>
 #include <QTimer>
 #include <QWindow>
 
@@ -51,22 +45,14 @@ QString panelText(int index)
 }
 
 // The keys (modifier keys aside), clicks and wheel turns that reach a widget.
-class Arrivals : public QObject {
-public:
+struct Arrivals : QObject {
     explicit Arrivals(QWidget* widget) { widget->installEventFilter(this); }
     int count = 0;
-
-protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        const QEvent::Type type = event->type();
-        if (type == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key != Qt::Key_Control && key != Qt::Key_Shift && key != Qt::Key_Alt)
-                ++count;
-        } else if (type == QEvent::MouseButtonPress || type == QEvent::Wheel) {
-            ++count;
-        }
+        const auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+        count += key ? key->key() < Qt::Key_Shift || key->key() > Qt::Key_Alt
+                     : event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel;
         return false;
     }
 };
@@ -82,11 +68,6 @@ frmMain& startWithFocusOnThePage()
         qWarning("the page did not get the focus");
     RecordingBrowser::Last()->Calls.clear();
     return form;
-}
-
-void pressOnFocus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
 }
 }  // namespace
 
@@ -332,32 +313,25 @@ private slots:
         QVERIFY(skwtest::Boxes().empty());
     }
 
-    // Escape and F4 go on to the focused control as well, the other
-    // command keys and buttons only to their command, and keys without a
-    // command only to the control. Ctrl and the wheel zoom a step a notch,
-    // however the turns come; without Ctrl the page scrolls.
+    // Escape and F4 go on to the page as well, the other command keys and
+    // buttons only to their command, keys without a command only to the
+    // page. Ctrl and the wheel zoom a step a notch however the turns come.
     void whatReachesThePage_data()
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QStringList>("calls");
         QTest::addColumn<int>("arrivals");
-
         QTest::newRow("Escape") << "Escape" << QStringList{"Stop"} << 1;
         QTest::newRow("F4") << "F4" << QStringList{} << 1;
-        QTest::newRow("Ctrl+R") << "Ctrl+R" << QStringList{"Refresh"} << 0;
         QTest::newRow("Shift+F5") << "Shift+F5" << QStringList{"Refresh2 3"} << 0;
-        QTest::newRow("Alt+Left") << "Alt+Left" << QStringList{"GoBack"} << 0;
-        QTest::newRow("A") << "A" << QStringList{} << 1;
-        QTest::newRow("mouse back button") << "back button" << QStringList{"GoBack"} << 0;
-        QTest::newRow("mouse forward button") << "forward button" << QStringList{"GoForward"} << 0;
-        QTest::newRow("mouse left button") << "left button" << QStringList{} << 1;
-        QTest::newRow("Ctrl+wheel, a notch") << "Ctrl+wheel 120" << QStringList{"SetZoomFactor 1.1"} << 0;
-        QTest::newRow("Ctrl+wheel, thirds of notches")
-            << "Ctrl+wheel 40 40 40 40" << QStringList{"SetZoomFactor 1.1"} << 0;
-        QTest::newRow("Ctrl+wheel, back") << "Ctrl+wheel -120 -240" << QStringList{"SetZoomFactor 0.9", "SetZoomFactor 0.8", "SetZoomFactor 0.75"} << 0;
-        QTest::newRow("Ctrl+wheel, turning round")
-            << "Ctrl+wheel 100 -100 -20" << QStringList{"SetZoomFactor 0.9"} << 0;
-        QTest::newRow("wheel") << "wheel 120" << QStringList{} << 1;
+        QTest::newRow("Shift+R") << "Shift+R" << QStringList{} << 1;
+        QTest::newRow("Ctrl+Alt+Left") << "Ctrl+Alt+Left" << QStringList{} << 1;
+        QTest::newRow("Enter") << "Return" << QStringList{} << 1;
+        QTest::newRow("mouse back") << "mouse back" << QStringList{"GoBack"} << 0;
+        QTest::newRow("mouse left") << "mouse left" << QStringList{} << 1;
+        QTest::newRow("thirds of notches") << "wheel 40 40 40 40" << QStringList{"SetZoomFactor 1.1"} << 0;
+        QTest::newRow("turning round") << "wheel 100 -100 -20 -240"
+                                       << QStringList{"SetZoomFactor 0.9", "SetZoomFactor 0.8", "SetZoomFactor 0.75"} << 0;
     }
     void whatReachesThePage()
     {
@@ -367,222 +341,22 @@ private slots:
         frmMain& form = startWithFocusOnThePage();
         QWidget* page = form.WebBrowser1->Widget();
         Arrivals arrived(page);
-
         const QPoint at = page->rect().center();
-        if (input.endsWith(u"button")) {
-            const Qt::MouseButton button = input.startsWith(u"back") ? Qt::BackButton
-                                           : input.startsWith(u"forward") ? Qt::ForwardButton
-                                                                          : Qt::LeftButton;
-            QTest::mousePress(page, button, Qt::NoModifier, at);
-            QTest::mouseRelease(page, button, Qt::NoModifier, at);
-        } else if (input.contains(u"wheel")) {
-            const Qt::KeyboardModifiers modifiers = input.startsWith(u"Ctrl") ? Qt::ControlModifier : Qt::NoModifier;
-            for (const QString& delta : input.section(u' ', 1).split(u' ')) {
-                QWheelEvent wheel(at, page->mapToGlobal(at), QPoint(), QPoint(0, delta.toInt()), Qt::NoButton,
-                                  modifiers, Qt::NoScrollPhase, false);
+        if (input.startsWith(u"mouse")) {
+            const Qt::MouseButton button = input.endsWith(u"back") ? Qt::BackButton : Qt::LeftButton;
+            QTest::mouseClick(page, button, {}, at);
+        } else if (input.startsWith(u"wheel")) {
+            for (const QString& delta : input.split(u' ').mid(1)) {
+                QWheelEvent wheel(at, page->mapToGlobal(at), {}, {0, delta.toInt()}, {}, Qt::ControlModifier,
+                                  Qt::NoScrollPhase, false);
                 QApplication::sendEvent(page, &wheel);
             }
         } else {
-            const QKeySequence sequence(input);
-            const QKeyCombination combination = sequence[0];
-            pressOnFocus(combination.key(), combination.keyboardModifiers());
+            const QKeyCombination key = QKeySequence(input)[0];
+            QTest::keyClick(page, key.key(), key.keyboardModifiers());
         }
-
         QCOMPARE(RecordingBrowser::Last()->Calls, calls);
         QCOMPARE(arrived.count, arrivals);
-        if (input.startsWith(u"Ctrl+wheel"))
-            QCOMPARE(panelText(1), MCommands::ZoomText(RecordingBrowser::Last()->ZoomFactor()));
-        QVERIFY(skwtest::Boxes().empty());
-    }
-
-    // The find box over the page: it finds as the user types (any text, as
-    // typed), Enter and Shift+Enter, F3 and its buttons find again, results
-    // show in panel 1; Escape or a navigation closes it, clears the
-    // highlights and gives the focus back to the page; opened again it
-    // finds its text again.
-    void findBox_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("plain") << "ab";
-        QTest::newRow("right-to-left and emoji") << QStringLiteral("שלום 😀");
-        QTest::newRow("10,000 characters") << QString(10000, u'x');
-    }
-    void findBox()
-    {
-        QFETCH(QString, text);
-        frmMain& form = startWithFocusOnThePage();
-        RecordingBrowser* browser = RecordingBrowser::Last();
-        QVERIFY(!form.FindBox1);  // made when first asked for
-
-        pressOnFocus(Qt::Key_F, Qt::ControlModifier);
-        QVERIFY(form.FindBox1->Visible());
-        QTRY_COMPARE(form.ActiveControl(), static_cast<QWidget*>(form.FindBox1));
-        QVERIFY(form.FindBox1->geometry().right() < form.WebBrowser1->Widget()->geometry().right());
-        form.FindBox1->txtFind->SetText(text);
-        browser->RaiseFindTextResult(2, 5);
-        QCOMPARE(panelText(1), QStringLiteral("2 of 5"));
-        pressOnFocus(Qt::Key_Return);
-        pressOnFocus(Qt::Key_Return, Qt::ShiftModifier);
-        pressOnFocus(Qt::Key_F3);
-        pressOnFocus(Qt::Key_F3, Qt::ShiftModifier);
-        skwtest::Click(form.FindBox1->cmdNext);
-        skwtest::Click(form.FindBox1->cmdPrevious);
-        QCOMPARE(browser->Calls, (QStringList{"FindText " + text, "FindText " + text, "FindText " + text + " backward",
-                                             "FindText " + text, "FindText " + text + " backward",
-                                             "FindText " + text, "FindText " + text + " backward"}));
-        browser->RaiseFindTextResult(0, 0);
-        QCOMPARE(panelText(1), QStringLiteral("Not found"));
-
-        browser->Calls.clear();
-        pressOnFocus(Qt::Key_Escape);
-        QVERIFY(!form.FindBox1->Visible());
-        QCOMPARE(browser->Calls, (QStringList{"FindText", "Stop"}));
-        QCOMPARE(panelText(1), QString());
-        QCOMPARE(QApplication::focusWidget(), form.WebBrowser1->Widget());
-        browser->RaiseFindTextResult(1, 1);  // late, for the closed box
-        QCOMPARE(panelText(1), QString());
-
-        browser->Calls.clear();
-        pressOnFocus(Qt::Key_F, Qt::ControlModifier);
-        QVERIFY(form.FindBox1->Visible());
-        QCOMPARE(form.FindBox1->txtFind->SelLength(), int32_t(text.size()));
-        browser->RaiseBeforeNavigate(QStringLiteral("file:///next.html"));
-        QVERIFY(!form.FindBox1->Visible());
-        QCOMPARE(browser->Calls, (QStringList{"FindText " + text, "FindText"}));
-        QVERIFY(skwtest::Boxes().empty());
-    }
-
-    // Full screen and back, by F11 and Escape; the placement stored at the
-    // unload is the one from before the full screen, also when the window
-    // closes while full screen.
-    void fullScreenKeepsThePlacement_data()
-    {
-        QTest::addColumn<QStringList>("keys");
-        QTest::addColumn<bool>("fullScreenAtClose");
-        QTest::newRow("closed while full screen") << QStringList{"F11"} << true;
-        QTest::newRow("F11 twice") << QStringList{"F11", "F11"} << false;
-        QTest::newRow("Escape leaves it") << QStringList{"F11", "Escape"} << false;
-        QTest::newRow("Ctrl+W while full screen") << QStringList{"F11", "Ctrl+W"} << true;
-    }
-    void fullScreenKeepsThePlacement()
-    {
-        QFETCH(QStringList, keys);
-        QFETCH(bool, fullScreenAtClose);
-        frmMain& form = startWithFocusOnThePage();
-        form.resize(400, 300);
-        form.Move(1500, 1200);
-        const QList<float> placement{form.Left(), form.Top(), form.Width(), form.Height()};
-
-        for (const QString& key : keys) {
-            if (!platform::FormRegistry::IsLoaded<frmMain>())
-                break;
-            const QKeyCombination combination = QKeySequence(key)[0];
-            pressOnFocus(combination.key(), combination.keyboardModifiers());
-            if (platform::FormRegistry::IsLoaded<frmMain>()) {
-                QVERIFY(form.FullScreen() == form.windowState().testFlag(Qt::WindowFullScreen));
-                QCOMPARE((QList<float>{form.Left(), form.Top(), form.Width(), form.Height()}), placement);
-            }
-        }
-        if (platform::FormRegistry::IsLoaded<frmMain>()) {
-            QCOMPARE(form.FullScreen(), fullScreenAtClose);
-            form.close();
-        }
-
-        QVERIFY(!platform::FormRegistry::IsLoaded<frmMain>());
-        QCOMPARE(lastFormActions, 1);
-        QStringList stored;
-        for (const char* key : {"Left", "Top", "Width", "Height"})
-            stored << platform::GetSetting(QStringLiteral("Skerwind32"), QStringLiteral("frmMain"), QString::fromLatin1(key));
-        QCOMPARE(stored, (QStringList{"1500", "1200", QString::number(400 * 15 + 120), QString::number(300 * 15 + 405)}));
-    }
-
-    // Ctrl+L shows a hidden toolbar as its own F4 does (the preference
-    // stays), with the focus on the whole address.
-    void addressBoxFromThePage()
-    {
-        storePref(QStringLiteral("Show Toolbar"), QStringLiteral("False"));
-        frmMain& form = startWithFocusOnThePage();
-        RecordingBrowser::Last()->RaiseDocumentComplete(QStringLiteral("file:///srv/page.html"));
-        QVERIFY(!platform::Forms<frmToolBar>().Visible());
-
-        pressOnFocus(Qt::Key_L, Qt::ControlModifier);
-
-        frmToolBar& toolbar = platform::Forms<frmToolBar>();
-        QVERIFY(toolbar.Visible());
-        QTRY_COMPARE(QApplication::focusWidget(), toolbar.txtURL->TextBox_hWnd());
-        QCOMPARE(qobject_cast<QLineEdit*>(toolbar.txtURL->TextBox_hWnd())->selectedText(), QStringLiteral("file:///srv/page.html"));
-        QVERIFY(!mdlGlobals::bShowToolbar);
-        // From the address box, keys go to the main window's commands.
-        pressOnFocus(Qt::Key_F5);
-        QCOMPARE(RecordingBrowser::Last()->Calls, QStringList{"Refresh"});
-        form.close();
-        QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), QStringLiteral("False"));
-    }
-
-    // Keys pressed again and again in the toolbar while the main window is
-    // still loading (its toolbar shows before the load ends): nothing
-    // crashes, no window is stacked on another, and the window that is not
-    // shown yet is not closed under its own load.
-    void keysDuringStartUp_data()
-    {
-        QTest::addColumn<QString>("key");
-        for (const char* key : {"Ctrl+P", "Ctrl+L", "Ctrl+F", "F11", "Escape", "Ctrl+=", "Alt+Left", "F4", "Ctrl+W"})
-            QTest::newRow(key) << QString::fromLatin1(key);
-    }
-    void keysDuringStartUp()
-    {
-        QFETCH(QString, key);
-        storePref(QStringLiteral("Show Toolbar"), QStringLiteral("True"));
-        int pressed = 0;
-        // At the first navigation, inside the load, with the toolbar shown.
-        RecordingBrowser::Install([&](RecordingBrowser* browser) {
-            browser->OnCall = [&](const QString& call) {
-                if (call != QStringLiteral("GoHome") || pressed > 0)
-                    return;
-                frmToolBar& toolbar = platform::Forms<frmToolBar>();
-                toolbar.txtURL->SetFocus();
-                if (!QTest::qWaitFor([&] { return QApplication::focusWidget() == toolbar.txtURL->TextBox_hWnd(); }))
-                    return;
-                const QKeyCombination combination = QKeySequence(key)[0];
-                for (; pressed < 50 && platform::FormRegistry::IsLoaded<frmToolBar>(); ++pressed)
-                    QTest::keyClick(QApplication::focusWidget(), combination.key(), combination.keyboardModifiers());
-            };
-        });
-
-        platform::Forms<frmMain>();
-        RecordingBrowser::Install();
-
-        QVERIFY(pressed > 0);
-        QVERIFY(platform::FormRegistry::IsLoaded<frmMain>());
-        QCOMPARE(lastFormActions, 0);
-        // Top-level windows of the program: at most one of each kind.
-        QStringList windows;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (top->isVisible())
-                windows << QString::fromLatin1(top->metaObject()->className());
-        windows.sort();
-        QCOMPARE(windows.removeDuplicates(), 0);
-        QVERIFY(skwtest::Boxes().empty());
-    }
-
-    // An address history that cannot be saved says so in panel 1, once,
-    // not in a box; the program goes on.
-    void historyThatCannotBeSaved()
-    {
-        frmMain& form = startWithFocusOnThePage();
-        QSignalSpy texts(form.WebBrowser1, &platform::BrowserHost::StatusTextChange);
-        {
-            skwtest::FileSizeLimit limit(8);
-            for (int i = 0; i < 3; ++i) {
-                RecordingBrowser::Last()->RaiseDocumentComplete(QStringLiteral("file:///page%1.html").arg(i));
-                platform::AddressHistory::Store().Flush();
-            }
-        }
-        QCOMPARE(texts.size(), 1);
-        QCOMPARE(panelText(1), QStringLiteral("Cannot save the address history (Path/File access error)"));
-        QVERIFY(skwtest::Boxes().empty());
-        form.close();
-        QCOMPARE(platform::AddressHistory::Addresses().size(), 3);
     }
 };
 

@@ -5,15 +5,9 @@
 namespace skwtest {
 
 namespace {
-// What a stalling page announces; far more than it ever sends.
-constexpr qsizetype kStalledLength = 1 << 20;
-// Sent after the start of a stalling page, so that the engine shows it.
-constexpr qsizetype kStalledPadding = 2048;
-
 QString pathOf(const QByteArray& head)
 {
-    const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
-    return requestLine.size() >= 2 ? QString::fromLatin1(requestLine[1]) : QString();
+    return QString::fromLatin1(head.left(head.indexOf("\r\n")).split(' ').value(1));
 }
 }  // namespace
 
@@ -30,7 +24,7 @@ LoopbackServer::LoopbackServer()
 
 void LoopbackServer::SetPage(const QString& path, const QByteArray& html, bool stall)
 {
-    pages_[path] = Page{html, stall};
+    pages_[path] = {html, stall};
 }
 
 QString LoopbackServer::Url(const QString& path) const
@@ -49,27 +43,19 @@ QByteArray LoopbackServer::LastRequestFor(const QString& path) const
 void LoopbackServer::answer(QTcpSocket* socket)
 {
     // The head may come in parts; it ends with an empty line.
-    QByteArray received = socket->property("received").toByteArray() + socket->readAll();
+    const QByteArray received = socket->property("received").toByteArray() + socket->readAll();
     const qsizetype end = received.indexOf("\r\n\r\n");
-    if (end < 0) {
-        socket->setProperty("received", received);
+    socket->setProperty("received", end < 0 ? received : QByteArray());
+    if (end < 0)
         return;
-    }
-    socket->setProperty("received", QByteArray());
-    const QByteArray head = received.left(end);
-    Requests << head;
-    const auto page = pages_.constFind(pathOf(head));
-    if (page == pages_.cend()) {
-        socket->write("HTTP/1.0 404 Not Found\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n\r\nNot found");
-        socket->disconnectFromHost();
-        return;
-    }
-    const qsizetype length = page->stall ? kStalledLength : page->html.size();
+    Requests << received.left(end);
+    const auto [html, stall] = pages_.value(pathOf(Requests.last()), {"Not found", false});
+    // A stalling page announces far more than it sends, and sends some
+    // filling so that the engine shows its start.
     socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: "
-                  + QByteArray::number(length) + "\r\n\r\n" + page->html);
-    if (page->stall)
-        socket->write(QByteArray(kStalledPadding, ' '));
-    else
+                  + QByteArray::number(stall ? 1 << 20 : html.size()) + "\r\n\r\n" + html
+                  + (stall ? QByteArray(2048, ' ') : QByteArray()));
+    if (!stall)
         socket->disconnectFromHost();
 }
 
