@@ -33,8 +33,6 @@ public:
     // Whether the list is open, and the addresses it shows.
     bool ListVisible() const;
     QStringList Completions();
-    // The list's window, where it shows.
-    QListView* List() const { return list_; }
 
     QStringList splitPath(const QString& path) const override;
     QString pathFromIndex(const QModelIndex& index) const override;

@@ -55,7 +55,6 @@ public:
     // Close() on every store of the process.
     static void CloseAll();
 
-    int Capacity() const { return capacity_; }
     QString FilePath() const;
     // $XDG_DATA_HOME/skerrywind
     static QString DataFolder();
