@@ -32,6 +32,7 @@ void PrepareEnvironment();
     {                                                      \
         skwtest::PrepareEnvironment();                     \
         platform::Application app(argc, argv);             \
+        app.WaitForWarmUp(); /* it reads the environment */ \
         skwtest::FreshUserFolders();                       \
         TestClass tc;                                      \
         return QTest::qExec(&tc, argc, argv);              \

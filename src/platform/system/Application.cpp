@@ -162,6 +162,11 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 
 Application::~Application()
 {
+    WaitForWarmUp();
+}
+
+void Application::WaitForWarmUp()
+{
     if (warmUp_.joinable())
         warmUp_.join();
 }

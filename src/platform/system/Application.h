@@ -18,6 +18,11 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
+    // Waits until the side thread that reads the fonts and reaches the
+    // session bus is done. It reads the environment: whoever changes the
+    // environment after the application object exists (tests do) waits first.
+    void WaitForWarmUp();
+
 private:
     std::thread warmUp_;
 };

@@ -142,6 +142,7 @@ int main(int argc, char** argv)
         return runChild(argc, argv);
     skwtest::PrepareEnvironment();
     platform::Application app(argc, argv);
+    app.WaitForWarmUp();  // it reads the environment
     skwtest::FreshUserFolders();
     TestEngineProfile tc;
     return QTest::qExec(&tc, argc, argv);

@@ -162,6 +162,7 @@ int main(int argc, char** argv)
         return runPrepare();
     skwtest::PrepareEnvironment();
     platform::Application app(argc, argv);
+    app.WaitForWarmUp();  // it reads the environment
     skwtest::FreshUserFolders();
     TestStartupEnvironment tc;
     return QTest::qExec(&tc, argc, argv);

@@ -108,6 +108,7 @@ int main(int argc, char** argv)
         return runChild(argc, argv);
     skwtest::PrepareEnvironment();
     platform::Application app(argc, argv);
+    app.WaitForWarmUp();  // it reads the environment
     skwtest::FreshUserFolders();
     TestTerminationSignals tc;
     return QTest::qExec(&tc, argc, argv);
