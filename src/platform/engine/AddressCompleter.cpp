@@ -46,7 +46,6 @@ AddressCompleter::AddressCompleter(QLineEdit* edit) : QCompleter(edit), edit_(ed
     setObjectName(QStringLiteral("AddressCompleter"));
     setFilterMode(Qt::MatchContains);
     setCaseSensitivity(Qt::CaseInsensitive);
-    setMaxVisibleItems(kVisibleRows);
 
     // A window of its own that never takes the focus or grabs the pointer.
     list_->setObjectName(QStringLiteral("AddressList"));
