@@ -41,26 +41,14 @@ QString prefixOf(const QString& text)
 }
 }  // namespace
 
-AddressCompleter::AddressCompleter(QLineEdit* edit) : QCompleter(edit), edit_(edit), list_(new QListView)
+AddressCompleter::AddressCompleter(QLineEdit* edit) : QCompleter(edit), edit_(edit)
 {
     setObjectName(QStringLiteral("AddressCompleter"));
     setFilterMode(Qt::MatchContains);
     setCaseSensitivity(Qt::CaseInsensitive);
 
-    // A window of its own that never takes the focus or grabs the pointer.
-    list_->setObjectName(QStringLiteral("AddressList"));
-    list_->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
-    list_->setAttribute(Qt::WA_ShowWithoutActivating);
-    list_->setFocusPolicy(Qt::NoFocus);
-    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list_->setUniformItemSizes(true);
-    list_->setTextElideMode(Qt::ElideMiddle);
-    connect(list_, &QListView::clicked, this, [this](const QModelIndex& index) { take(index.row()); });
-
-    // The history is read when the user first types, not when the box is made.
+    // The history is read, and the list made, when the user first types,
+    // not when the box is made.
     connect(edit, &QLineEdit::textEdited, this, &AddressCompleter::textEdited);
     connect(edit, &QLineEdit::textChanged, this, &AddressCompleter::textChanged);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -89,7 +77,7 @@ AddressCompleter* AddressCompleter::Of(QLineEdit* edit)
 
 bool AddressCompleter::ListVisible() const
 {
-    return list_->isVisible();
+    return list_ && list_->isVisible();
 }
 
 QStringList AddressCompleter::Completions()
@@ -139,6 +127,24 @@ void AddressCompleter::textChanged(const QString& text)
         hideList(true);
 }
 
+void AddressCompleter::makeList()
+{
+    list_ = new QListView;
+    // A window of its own that never takes the focus or grabs the pointer.
+    list_->setObjectName(QStringLiteral("AddressList"));
+    list_->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    list_->setAttribute(Qt::WA_ShowWithoutActivating);
+    list_->setFocusPolicy(Qt::NoFocus);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setUniformItemSizes(true);
+    list_->setTextElideMode(Qt::ElideMiddle);
+    connect(list_, &QListView::clicked, this, [this](const QModelIndex& index) { take(index.row()); });
+    list_->setModel(completionModel());
+}
+
 void AddressCompleter::useSource(Source source)
 {
     source_ = source;
@@ -156,7 +162,8 @@ void AddressCompleter::useSource(Source source)
         setFilterMode(Qt::MatchContains);
         setCaseSensitivity(Qt::CaseInsensitive);
     }
-    list_->setModel(completionModel());
+    if (!list_)
+        makeList();
 }
 
 void AddressCompleter::directoryLoaded()
@@ -206,7 +213,8 @@ void AddressCompleter::hideList(bool dismissed)
 {
     if (dismissed)
         setWanted(false);
-    list_->hide();
+    if (list_)
+        list_->hide();
 }
 
 void AddressCompleter::highlight(int row)
@@ -275,6 +283,8 @@ bool AddressCompleter::listKey(int key)
 bool AddressCompleter::eventFilter(QObject* watched, QEvent* event)
 {
     // Installed on the application only while the user types.
+    if (!list_)
+        return false;
     switch (event->type()) {
     case QEvent::KeyPress:
         if (watched != edit_)

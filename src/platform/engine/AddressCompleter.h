@@ -43,6 +43,7 @@ protected:
 private:
     enum class Source { History, Files };
 
+    void makeList();
     void setWanted(bool wanted);
     void textEdited(const QString& text);
     void textChanged(const QString& text);
@@ -60,7 +61,8 @@ private:
     void showContextMenu(const QPoint& position);
 
     QLineEdit* edit_;
-    QListView* list_;
+    // Made when the user first types.
+    QListView* list_ = nullptr;
     Source source_ = Source::History;
     // Made on the first path typed; the line edit owns it, so that the
     // completer does not delete it when it changes back to the history.
