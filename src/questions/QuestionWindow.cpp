@@ -83,15 +83,20 @@ void QuestionWindow::Form_Unload(int16_t& Cancel)
         Refusal();
 }
 
-void QuestionWindow::Form_KeyDown(int16_t KeyCode, int16_t Shift)
+void QuestionWindow::Form_KeyDown(int16_t& KeyCode, int16_t& Shift)
 {
     (void)Shift;
     if (!Visible())
         return;
-    if (KeyCode == platform::vbKeyReturn)
+    // The answer is the key's only effect: the control with the focus does
+    // not act on it as well.
+    if (KeyCode == platform::vbKeyReturn) {
+        KeyCode = 0;
         DefaultAnswer();
-    else if (KeyCode == platform::vbKeyEscape)
+    } else if (KeyCode == platform::vbKeyEscape) {
+        KeyCode = 0;
         Refusal();
+    }
 }
 
 void QuestionWindow::Form_Activate()

@@ -38,7 +38,7 @@ protected:
 
     void Form_Load() override;
     void Form_Unload(int16_t& Cancel) override;
-    void Form_KeyDown(int16_t KeyCode, int16_t Shift) override;
+    void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) override;
     void Form_Activate() override;
     void Form_Deactivate() override;
 

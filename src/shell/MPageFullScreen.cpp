@@ -7,16 +7,11 @@
 namespace MPageFullScreen {
 
 namespace {
-// The main window as it was before the page filled the screen.
-struct Placement {
-    float Left = 0;
-    float Top = 0;
-    float Width = 0;
-    float Height = 0;
-    bool bToolbarHidden = false;
-};
 bool bActive = false;
-Placement before;
+// Whether entering hid the toolbar, which leaving shows again.
+bool bToolbarHidden = false;
+// Whether the window was full screen already (F11), as it stays after.
+bool bWindowWasFullScreen = false;
 }  // namespace
 
 bool Active()
@@ -28,12 +23,11 @@ void Enter(frmMain& frm)
 {
     if (bActive)
         return;
-    before = {frm.Left(), frm.Top(), frm.Width(), frm.Height(), false};
     bActive = true;
-    if (platform::FormRegistry::IsLoaded<frmToolBar>() && platform::Forms<frmToolBar>().Visible()) {
+    bWindowWasFullScreen = frm.FullScreen();
+    bToolbarHidden = platform::FormRegistry::IsLoaded<frmToolBar>() && platform::Forms<frmToolBar>().Visible();
+    if (bToolbarHidden)
         platform::Forms<frmToolBar>().Hide();
-        before.bToolbarHidden = true;
-    }
     frm.StatusBar->SetVisible(false);
     frm.SetFullScreen(true);
 }
@@ -44,14 +38,10 @@ void Leave(frmMain& frm)
         return;
     bActive = false;
     frm.StatusBar->SetVisible(true);
-    frm.SetFullScreen(false);
-    // A maximised window returns to its maximised size by itself.
-    if (frm.WindowState() == platform::vbNormal) {
-        frm.Move(before.Left, before.Top);
-        frm.SetWidth(before.Width);
-        frm.SetHeight(before.Height);
-    }
-    if (before.bToolbarHidden)
+    // The window takes back its placement from before by itself.
+    if (!bWindowWasFullScreen)
+        frm.SetFullScreen(false);
+    if (bToolbarHidden)
         platform::Forms<frmToolBar>().Show(platform::vbModeless, &frm);
 }
 

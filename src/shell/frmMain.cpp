@@ -27,7 +27,13 @@ constexpr float kBrowserDesignWidth = 2775;
 constexpr float kBrowserDesignHeight = 1575;
 constexpr int kWorkerInterval = 250;
 constexpr int kApplicationIcon = 1;
+// The find box keeps this far from the page's top and right edges.
+constexpr float kFindBoxMargin = 120;
+// One notch of the mouse wheel, in eighths of a degree.
+constexpr int32_t kWheelNotch = 120;
 }  // namespace
+
+using MCommands::Command;
 
 frmMain::frmMain() : Form(QStringLiteral("frmMain"))
 {
@@ -56,6 +62,8 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
     setTabOrder(WebBrowser1->Widget(), StatusBar);
     connect(WebBrowser1, &platform::BrowserHost::StatusTextChange, this, &frmMain::WebBrowser1_StatusTextChange);
     connect(WebBrowser1, &platform::BrowserHost::TitleChange, this, &frmMain::WebBrowser1_TitleChange);
+    connect(WebBrowser1, &platform::BrowserHost::BeforeNavigate, this, &frmMain::WebBrowser1_BeforeNavigate);
+    connect(WebBrowser1, &platform::BrowserHost::FindTextResult, this, &frmMain::WebBrowser1_FindTextResult);
     connect(WebBrowser1, &platform::BrowserHost::DocumentComplete, this, &frmMain::WebBrowser1_DocumentComplete);
     connect(WebBrowser1, &platform::BrowserHost::SignInRequested, this, &frmMain::WebBrowser1_SignInRequested);
     connect(WebBrowser1, &platform::BrowserHost::CertificateProblem, this, &frmMain::WebBrowser1_CertificateProblem);
@@ -104,8 +112,11 @@ void frmMain::Form_Load()
 void frmMain::Form_Resize()
 {
     try {
-        if (WindowState() != platform::vbMinimized)
+        if (WindowState() != platform::vbMinimized) {
             LayOutBrowser();
+            if (FindBox1)
+                PlaceFindBox();
+        }
         platform::DoEvents();
     } catch (...) {
         MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Resize"), platform::Err().Number);
@@ -114,8 +125,10 @@ void frmMain::Form_Resize()
 
 void frmMain::LayOutBrowser()
 {
-    WebBrowser1->SetWidth(Width() - kDesignFrameWidth);
-    WebBrowser1->SetHeight(Height() - kDesignFrameHeight - (StatusBar->Visible() ? StatusBar->Height() : 0));
+    // The client area: full screen, Width and Height name the placement
+    // from before.
+    WebBrowser1->SetWidth(ScaleWidth());
+    WebBrowser1->SetHeight(ScaleHeight() - (StatusBar->Visible() ? StatusBar->Height() : 0));
 }
 
 void frmMain::Form_Unload(int16_t& Cancel)
@@ -157,25 +170,225 @@ void frmMain::UnloadQuestions()
     platform::FormRegistry::UnloadIfLoaded<frmPageDialog>();
 }
 
-void frmMain::Form_KeyDown(int16_t KeyCode, int16_t Shift)
+void frmMain::Form_KeyDown(int16_t& KeyCode, int16_t& Shift)
 {
-    (void)Shift;
-    // Escape ends a page's full screen, whatever the page does.
-    if (KeyCode == platform::vbKeyEscape && MPageFullScreen::Active()) {
-        MPageFullScreen::Leave(*this);
-        LayOutBrowser();
-        WebBrowser1->ExitFullScreen();
+    if (KeyCode == platform::vbKeyF4) {
+        // The shift state is not examined, and the key goes on.
+        if (platform::Forms<frmToolBar>().Visible()) {
+            platform::Forms<frmToolBar>().Hide();
+            mdlGlobals::bShowToolbar = false;
+        } else {
+            platform::Forms<frmToolBar>().Show(platform::vbModeless, this);
+            mdlGlobals::bShowToolbar = true;
+        }
         return;
     }
-    if (KeyCode != platform::vbKeyF4)
+    const MCommands::FocusPlace place = FindBox1 && ActiveControl() == FindBox1 ? MCommands::FocusPlace::FindBox
+                                                                                  : MCommands::FocusPlace::Page;
+    const Command cmd = MCommands::CommandOfKey(KeyCode, Shift, place);
+    if (cmd == Command::None)
         return;
-    if (platform::Forms<frmToolBar>().Visible()) {
-        platform::Forms<frmToolBar>().Hide();
-        mdlGlobals::bShowToolbar = false;
-    } else {
-        platform::Forms<frmToolBar>().Show(platform::vbModeless, this);
-        mdlGlobals::bShowToolbar = true;
+    // Escape goes on to the page too, which may have a use of its own for
+    // it; the other command keys give only the command.
+    if (cmd != Command::Escape)
+        KeyCode = 0;
+    DoCommand(cmd);
+}
+
+void frmMain::Form_MouseWheel(int16_t Shift, int32_t Delta, int16_t& Cancel)
+{
+    // Ctrl and the wheel zoom, a step a notch.
+    if (Shift != platform::vbCtrlMask || Delta == 0)
+        return;
+    Cancel = -1;
+    if ((lngWheelDelta > 0) != (Delta > 0))
+        lngWheelDelta = 0;
+    lngWheelDelta += Delta;
+    while (lngWheelDelta >= kWheelNotch) {
+        lngWheelDelta -= kWheelNotch;
+        DoCommand(Command::ZoomIn);
     }
+    while (lngWheelDelta <= -kWheelNotch) {
+        lngWheelDelta += kWheelNotch;
+        DoCommand(Command::ZoomOut);
+    }
+}
+
+void frmMain::DoCommand(Command cmd)
+{
+    switch (cmd) {
+    case Command::None:
+        break;
+    case Command::GoBack:
+        WebBrowser1->GoBack();
+        break;
+    case Command::GoForward:
+        WebBrowser1->GoForward();
+        break;
+    case Command::Refresh:
+        WebBrowser1->Refresh();
+        break;
+    case Command::RefreshCompletely:
+        WebBrowser1->Refresh2(platform::REFRESH_COMPLETELY);
+        break;
+    case Command::Escape:
+        // A page filling the screen is ended, whatever the page does.
+        if (MPageFullScreen::Active())
+            LeavePageFullScreen();
+        else if (FullScreen())
+            SetFullScreen(false);
+        if (FindBoxShown())
+            CloseFindBox();
+        WebBrowser1->Stop();
+        break;
+    case Command::GoHome:
+        // As the toolbar's Home.
+        if (!mdlGlobals::strHomepage.isEmpty())
+            WebBrowser1->Navigate(mdlGlobals::strHomepage);
+        else
+            WebBrowser1->GoHome();
+        break;
+    case Command::FocusAddress:
+        FocusAddressBox();
+        break;
+    case Command::Find:
+        ShowFindBox();
+        break;
+    case Command::FindNext:
+        FindAgain(false);
+        break;
+    case Command::FindPrevious:
+        FindAgain(true);
+        break;
+    case Command::ZoomIn:
+        SetZoom(MCommands::NextZoomFactor(WebBrowser1->ZoomFactor(), 1));
+        break;
+    case Command::ZoomOut:
+        SetZoom(MCommands::NextZoomFactor(WebBrowser1->ZoomFactor(), -1));
+        break;
+    case Command::ZoomReset:
+        SetZoom(MCommands::NormalZoom);
+        break;
+    case Command::Print:
+        WebBrowser1->Print();
+        break;
+    case Command::FullScreen:
+        if (MPageFullScreen::Active())
+            LeavePageFullScreen();
+        else
+            SetFullScreen(!FullScreen());
+        break;
+    case Command::Close:
+        // As the user closes the window: the unload stores what must
+        // survive. A window still loading is not shown yet and cannot be
+        // closed; its load goes on with it. Nothing of this form is used
+        // after the unload.
+        if (Visible())
+            Unload();
+        break;
+    }
+}
+
+void frmMain::LeavePageFullScreen()
+{
+    MPageFullScreen::Leave(*this);
+    LayOutBrowser();
+    WebBrowser1->ExitFullScreen();
+}
+
+void frmMain::FocusAddressBox()
+{
+    // A hidden toolbar is shown as its own F4 shows it: the show-toolbar
+    // preference stays as it is.
+    frmToolBar& toolbar = platform::Forms<frmToolBar>();
+    if (!toolbar.Visible())
+        toolbar.Show(platform::vbModeless, this);
+    toolbar.txtURL->SetFocus();
+    toolbar.txtURL->SetSelStart(0);
+    toolbar.txtURL->SetSelLength(int32_t(toolbar.txtURL->Text().size()));
+}
+
+void frmMain::LoadFindBox()
+{
+    // Made when it is first asked for, so that it costs the start nothing.
+    if (FindBox1)
+        return;
+    FindBox1 = new FindBox(this, QStringLiteral("FindBox1"));
+    FindBox1->SetVisible(false);
+    connect(FindBox1, &FindBox::Change, this, &frmMain::FindBox1_Change);
+    connect(FindBox1, &FindBox::FindNext, this, &frmMain::FindBox1_FindNext);
+    connect(FindBox1, &FindBox::CloseClick, this, &frmMain::FindBox1_CloseClick);
+    PlaceFindBox();
+}
+
+void frmMain::PlaceFindBox()
+{
+    // Over the page's top right corner.
+    FindBox1->Move(WebBrowser1->Width() - FindBox1->Width() - kFindBoxMargin, kFindBoxMargin, FindBox1->Width(),
+                   FindBox1->Height());
+}
+
+bool frmMain::FindBoxShown() const
+{
+    return FindBox1 && FindBox1->Visible();
+}
+
+void frmMain::ShowFindBox()
+{
+    LoadFindBox();
+    // Opened again, the box finds its text again: closing it cleared the
+    // highlights.
+    const bool bWasVisible = FindBox1->Visible();
+    FindBox1->Activate();
+    if (!bWasVisible && !FindBox1->Text().isEmpty())
+        WebBrowser1->FindText(FindBox1->Text(), false);
+}
+
+void frmMain::FindAgain(bool bBackward)
+{
+    LoadFindBox();
+    if (FindBox1->Text().isEmpty()) {
+        ShowFindBox();
+        return;
+    }
+    FindBox1->SetVisible(true);
+    FindBox1->ZOrder(0);
+    WebBrowser1->FindText(FindBox1->Text(), bBackward);
+}
+
+void frmMain::CloseFindBox()
+{
+    const bool bHadFocus = ActiveControl() == FindBox1;
+    FindBox1->SetVisible(false);
+    WebBrowser1->FindText(QString(), false);
+    StatusBar->Panels(1).SetText(QString());
+    if (bHadFocus)
+        WebBrowser1->SetFocus();
+}
+
+void frmMain::SetZoom(double dblFactor)
+{
+    WebBrowser1->SetZoomFactor(dblFactor);
+    StatusBar->Panels(1).SetText(MCommands::ZoomText(WebBrowser1->ZoomFactor()));
+}
+
+void frmMain::FindBox1_Change()
+{
+    // Finds as the user types; an empty box clears the highlights.
+    const QString strText = FindBox1->Text();
+    WebBrowser1->FindText(strText, false);
+    if (strText.isEmpty())
+        StatusBar->Panels(1).SetText(QString());
+}
+
+void frmMain::FindBox1_FindNext(bool bBackward)
+{
+    FindAgain(bBackward);
+}
+
+void frmMain::FindBox1_CloseClick()
+{
+    CloseFindBox();
 }
 
 void frmMain::ReceiveCommandLine(const QString& strCommandLine)
@@ -222,6 +435,21 @@ void frmMain::WebBrowser1_TitleChange(const QString& Text)
     } catch (...) {
         MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_TitleChange"), platform::Err().Number);
     }
+}
+
+void frmMain::WebBrowser1_BeforeNavigate(const QString& URL)
+{
+    (void)URL;
+    // The matches were the old page's.
+    if (FindBoxShown())
+        CloseFindBox();
+}
+
+void frmMain::WebBrowser1_FindTextResult(int ActiveMatch, int NumberOfMatches)
+{
+    if (!FindBoxShown() || FindBox1->Text().isEmpty())
+        return;
+    StatusBar->Panels(1).SetText(MCommands::FindResultText(ActiveMatch, NumberOfMatches));
 }
 
 void frmMain::WebBrowser1_DocumentComplete(QObject* pDisp, const QVariant& URL)

@@ -5,6 +5,8 @@
 #include "platform/forms/Forms.h"
 #include "platform/intrinsics/StatusBar.h"
 #include "platform/forms/Timer.h"
+#include "shell/FindBox.h"
+#include "shell/MCommands.h"
 
 class frmMain : public platform::Form {
     Q_OBJECT
@@ -14,6 +16,12 @@ public:
     platform::Timer* tmrWorker;
     platform::StatusBar* StatusBar;
     platform::BrowserHost* WebBrowser1;
+    // Made on first use.
+    FindBox* FindBox1 = nullptr;
+
+    // Carries out one of the browser's everyday commands, as its key in
+    // this window or in the toolbar asks.
+    void DoCommand(MCommands::Command cmd);
 
     // A command line that a later start of the program handed over: read by
     // the rules of the program's own, apart from them.
@@ -22,13 +30,16 @@ public:
 protected:
     void Form_Load() override;
     void Form_Resize() override;
-    void Form_KeyDown(int16_t KeyCode, int16_t Shift) override;
+    void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) override;
+    void Form_MouseWheel(int16_t Shift, int32_t Delta, int16_t& Cancel) override;
     void Form_Unload(int16_t& Cancel) override;
 
 private:
     void tmrWorker_Timer();
     void WebBrowser1_StatusTextChange(const QString& Text);
     void WebBrowser1_TitleChange(const QString& Text);
+    void WebBrowser1_BeforeNavigate(const QString& URL);
+    void WebBrowser1_FindTextResult(int ActiveMatch, int NumberOfMatches);
     void WebBrowser1_DocumentComplete(QObject* pDisp, const QVariant& URL);
     void WebBrowser1_SignInRequested(platform::SignInRequest* Request);
     void WebBrowser1_CertificateProblem(platform::CertificateRequest* Request);
@@ -41,4 +52,21 @@ private:
     void LayOutBrowser();
     // Refuses the pages' questions and unloads their windows.
     void UnloadQuestions();
+    void FindBox1_Change();
+    void FindBox1_FindNext(bool bBackward);
+    void FindBox1_CloseClick();
+
+    // Ends a page's full screen from this side: the window and then the page.
+    void LeavePageFullScreen();
+    void FocusAddressBox();
+    void LoadFindBox();
+    void PlaceFindBox();
+    bool FindBoxShown() const;
+    void ShowFindBox();
+    void CloseFindBox();
+    void FindAgain(bool bBackward);
+    void SetZoom(double dblFactor);
+
+    // Wheel turns with Ctrl held, not yet a whole notch of zoom.
+    int32_t lngWheelDelta = 0;
 };

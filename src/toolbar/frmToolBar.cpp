@@ -157,16 +157,31 @@ void frmToolBar::Form_Unload(int16_t& Cancel)
     MReg::RegSaveFormPos(*this, false);
 }
 
-void frmToolBar::Form_KeyDown(int16_t KeyCode, int16_t Shift)
+void frmToolBar::Form_KeyDown(int16_t& KeyCode, int16_t& Shift)
 {
-    (void)Shift;
-    if (KeyCode != platform::vbKeyF4)
+    if (KeyCode == platform::vbKeyF4) {
+        // The shift state is not examined, the key goes on, and the
+        // show-toolbar preference stays as it is.
+        if (Visible())
+            Hide();
+        else
+            Show(platform::vbModeless, &platform::Forms<frmMain>());
         return;
-    // The show-toolbar preference stays as it is.
-    if (Visible())
-        Hide();
-    else
-        Show(platform::vbModeless, &platform::Forms<frmMain>());
+    }
+    // The browser's commands, carried out by the main window; none while it
+    // is going.
+    if (!platform::FormRegistry::IsLoaded<frmMain>())
+        return;
+    const MCommands::FocusPlace place =
+        ActiveControl() == txtURL ? MCommands::FocusPlace::AddressBox : MCommands::FocusPlace::Toolbar;
+    const MCommands::Command cmd = MCommands::CommandOfKey(KeyCode, Shift, place);
+    if (cmd == MCommands::Command::None)
+        return;
+    // Escape goes on to the focused control too; the other command keys
+    // give only the command.
+    if (cmd != MCommands::Command::Escape)
+        KeyCode = 0;
+    platform::Forms<frmMain>().DoCommand(cmd);
 }
 
 void frmToolBar::Form_Activate()

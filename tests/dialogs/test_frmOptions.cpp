@@ -110,6 +110,19 @@ private slots:
         QCOMPARE(toolbarShown(), show);
     }
 
+    // The option texts are drawn in regular weight inside the frame whose
+    // caption is bold.
+    void optionTextsInRegularWeight()
+    {
+        platform::Forms<frmMain>().Show();
+        frmOptions& options = openOptions();
+        QVERIFY(QFontInfo(options.Frame2->font()).bold());
+        for (const QWidget* option : {static_cast<QWidget*>(options.optShow), static_cast<QWidget*>(options.optHide)}) {
+            QVERIFY(!QFontInfo(option->font()).bold());
+            QVERIFY(!QFontInfo(option->font()).italic());
+        }
+    }
+
     // Cancel stores nothing; opening again, also while open, refills the
     // boxes from the store.
     void cancelStoresNothing()

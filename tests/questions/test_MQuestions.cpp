@@ -49,9 +49,10 @@ platform::CertificateRequest* askCertificate(bool overridable, const QString& ho
                                    overridable);
 }
 
+// A key pressed in the window, where it goes: to its focused control.
 void press(platform::Form& form, int key)
 {
-    QTest::keyClick(&form, Qt::Key(key));
+    QTest::keyClick(form.focusWidget() ? form.focusWidget() : &form, Qt::Key(key));
 }
 
 enum How { ClickYes, ClickNo, Return, Escape };

@@ -4,6 +4,8 @@
 // reports what failed, keeps working, and loses nothing already stored.
 // SKERRYWIND_ENGINE_TEST: the last case loads pages in the real engine.
 #include "Dialogs.h"
+#include "FileSizeLimit.h"
+#include "LoopbackServer.h"
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
@@ -17,15 +19,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QWebEngineView>
 
 #include <QRegularExpression>
 
 #include <csignal>
 #include <optional>
-#include <sys/resource.h>
 
 using skwtest::RecordingBrowser;
 
@@ -74,59 +73,9 @@ void storeAFirstRun()
     main.close();
 }
 
-// While it lives, files this process writes may not grow past `bytes`; a
-// write beyond fails with EFBIG instead of ending the process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_ {};
-    void (*previous_)(int) = nullptr;
-};
-
-// Serves one page over HTTP; while `stall` is set it sends the head of the
-// page and then nothing more, so the load never ends by itself.
-class StallingServer : public QTcpServer {
-public:
-    bool stall = true;
-    StallingServer()
-    {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
-        });
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/page.html").arg(serverPort()); }
-
-private:
-    void answer(QTcpSocket* socket)
-    {
-        if (!socket->canReadLine())
-            return;
-        socket->readAll();
-        const QByteArray page = stall ? "<!DOCTYPE html><html><head><title>Stalled</title></head><body><p>first part"
-                                      : "<!DOCTYPE html><html><head><title>Whole</title></head><body>done</body></html>";
-        const qsizetype length = stall ? 1 << 20 : page.size();
-        socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(length) +
-                      "\r\n\r\n" + page + (stall ? QByteArray(2048, ' ') : QByteArray()));
-        if (!stall)
-            socket->disconnectFromHost();
-    }
-};
+const QByteArray kStalledPage = "<!DOCTYPE html><html><head><title>Stalled</title></head><body><p>first part";
+const QByteArray kWholePage = "<!DOCTYPE html><html><head><title>Whole</title></head><body>done</body></html>";
+const QString kPagePath = QStringLiteral("/page.html");
 }  // namespace
 
 class TestFaults : public QObject {
@@ -173,7 +122,7 @@ private slots:
         frmOptions& options = openOptions();
 
         const QString folder = platform::SettingsFolder();
-        std::optional<FileSizeLimit> limit;
+        std::optional<skwtest::FileSizeLimit> limit;
         if (folderIsAFile) {
             QVERIFY(QDir().rename(folder, folder + QStringLiteral(".kept")));
             QFile blocker(folder);
@@ -271,10 +220,11 @@ private slots:
     // and the stored settings are not touched.
     void pageProcessKilledDuringALoad()
     {
-        StallingServer server;
-        QVERIFY(server.isListening());
+        skwtest::LoopbackServer server;
+        QVERIFY(server.Listen());
+        server.SetPage(kPagePath, kStalledPage, true);
         RecordingBrowser::Uninstall();
-        platform::SetCommandLineArguments({server.url()});
+        platform::SetCommandLineArguments({server.Url(kPagePath)});
         const QStringList before = snapshot();
 
         frmMain& main = platform::Forms<frmMain>();
@@ -296,16 +246,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(main.StatusBar->Panels(2).Text(), QString(), kLoadTimeout);
         QVERIFY(platform::FormRegistry::IsLoaded<frmMain>());
         QVERIFY(main.isVisible());
-        QTRY_COMPARE_WITH_TIMEOUT(platform::Forms<frmToolBar>().txtURL->Text(), server.url(), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(platform::Forms<frmToolBar>().txtURL->Text(), server.Url(kPagePath), kLoadTimeout);
         QVERIFY2(main.StatusBar->Panels(1).Text().contains(u"stopped working"), qPrintable(texts.join(u'|')));
         QVERIFY(skwtest::Boxes().empty());
 
-        server.stall = false;
+        server.SetPage(kPagePath, kWholePage);
         main.WebBrowser1->Refresh();
         QTRY_VERIFY_WITH_TIMEOUT(main.Caption().endsWith(u"[Whole]"), kLoadTimeout);
         QTRY_VERIFY_WITH_TIMEOUT(!main.WebBrowser1->Busy(), kLoadTimeout);
         QTRY_COMPARE_WITH_TIMEOUT(main.StatusBar->Panels(1).Text(), QStringLiteral("Done"), kLoadTimeout);
-        QCOMPARE(view->url().toString(), server.url());
+        QCOMPARE(view->url().toString(), server.Url(kPagePath));
         QCOMPARE(snapshot(), before);
         QVERIFY(skwtest::Boxes().empty());
     }

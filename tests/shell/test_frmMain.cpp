@@ -45,6 +45,32 @@ QString panelText(int index)
 {
     return platform::Forms<frmMain>().StatusBar->Panels(index).Text();
 }
+
+// The keys (modifier keys aside), clicks and wheel turns that reach a widget.
+struct Arrivals : QObject {
+    explicit Arrivals(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        const auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+        count += key ? key->key() < Qt::Key_Shift || key->key() > Qt::Key_Alt
+                     : event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel;
+        return false;
+    }
+};
+
+// The main window shown and active, with the focus on its page.
+frmMain& startWithFocusOnThePage()
+{
+    frmMain& form = platform::Forms<frmMain>();
+    form.Show();
+    form.windowHandle()->requestActivate();
+    form.WebBrowser1->SetFocus();
+    if (!QTest::qWaitFor([&] { return QApplication::focusWidget() == form.WebBrowser1->Widget(); }))
+        qWarning("the page did not get the focus");
+    RecordingBrowser::Last()->Calls.clear();
+    return form;
+}
 }  // namespace
 
 class TestFrmMain : public QObject {
@@ -370,7 +396,8 @@ private slots:
             form.windowHandle()->requestActivate();
             QTRY_COMPARE(QGuiApplication::focusWindow(), form.windowHandle());
             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &form, Qt::Key_Escape);
-            QCOMPARE(browser->Calls.last(), QStringLiteral("ExitFullScreen"));
+            // The page is told to leave; Escape stops a load as well.
+            QVERIFY(browser->Calls.contains(QStringLiteral("ExitFullScreen")));
             // The page's own answer to that finds the window restored.
             QVERIFY(request(false)->Accepted());
         }
@@ -408,6 +435,52 @@ private slots:
         for (const QLabel* panel : form.StatusBar->findChildren<QLabel*>())
             QVERIFY(form.StatusBar->rect().contains(panel->geometry()));
         QVERIFY(skwtest::Boxes().empty());
+    }
+
+    // Escape and F4 go on to the page as well, the other command keys and
+    // buttons only to their command, keys without a command only to the
+    // page. Ctrl and the wheel zoom a step a notch however the turns come.
+    void whatReachesThePage_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<int>("arrivals");
+        QTest::newRow("Escape") << "Escape" << QStringList{"Stop"} << 1;
+        QTest::newRow("F4") << "F4" << QStringList{} << 1;
+        QTest::newRow("Shift+F5") << "Shift+F5" << QStringList{"Refresh2 3"} << 0;
+        QTest::newRow("Shift+R") << "Shift+R" << QStringList{} << 1;
+        QTest::newRow("Ctrl+Alt+Left") << "Ctrl+Alt+Left" << QStringList{} << 1;
+        QTest::newRow("Enter") << "Return" << QStringList{} << 1;
+        QTest::newRow("mouse back") << "mouse back" << QStringList{"GoBack"} << 0;
+        QTest::newRow("mouse left") << "mouse left" << QStringList{} << 1;
+        QTest::newRow("thirds of notches") << "wheel 40 40 40 40" << QStringList{"SetZoomFactor 1.1"} << 0;
+        QTest::newRow("turning round") << "wheel 100 -100 -20 -240"
+                                       << QStringList{"SetZoomFactor 0.9", "SetZoomFactor 0.8", "SetZoomFactor 0.75"} << 0;
+    }
+    void whatReachesThePage()
+    {
+        QFETCH(QString, input);
+        QFETCH(QStringList, calls);
+        QFETCH(int, arrivals);
+        frmMain& form = startWithFocusOnThePage();
+        QWidget* page = form.WebBrowser1->Widget();
+        Arrivals arrived(page);
+        const QPoint at = page->rect().center();
+        if (input.startsWith(u"mouse")) {
+            const Qt::MouseButton button = input.endsWith(u"back") ? Qt::BackButton : Qt::LeftButton;
+            QTest::mouseClick(page, button, {}, at);
+        } else if (input.startsWith(u"wheel")) {
+            for (const QString& delta : input.split(u' ').mid(1)) {
+                QWheelEvent wheel(at, page->mapToGlobal(at), {}, {0, delta.toInt()}, {}, Qt::ControlModifier,
+                                  Qt::NoScrollPhase, false);
+                QApplication::sendEvent(page, &wheel);
+            }
+        } else {
+            const QKeyCombination key = QKeySequence(input)[0];
+            QTest::keyClick(page, key.key(), key.keyboardModifiers());
+        }
+        QCOMPARE(RecordingBrowser::Last()->Calls, calls);
+        QCOMPARE(arrived.count, arrivals);
     }
 };
 

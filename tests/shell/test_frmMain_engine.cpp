@@ -66,7 +66,7 @@ private slots:
         QTest::newRow("non-URL argument ignored") << QStringList{"news.html"} << page("news.html")
                                                   << kPrefix + " - [News]" << page("news.html");
         QTest::newRow("the engine's home page") << QStringList() << QString() << kPrefix + " - [Skerrywind]"
-                                                << "qrc:/pages/home.html";
+                                                << "skerrywind:home";
     }
     void startPage()
     {

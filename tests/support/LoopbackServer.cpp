@@ -16,6 +16,10 @@ namespace skwtest {
 namespace {
 constexpr int kOpensslTimeoutMs = 60000;
 
+QString pathOf(const QByteArray& head)
+{
+    return QString::fromLatin1(head.left(head.indexOf("\r\n")).split(' ').value(1));
+}
 }  // namespace
 
 QPair<QString, QString> LoopbackServer::Request::basicCredentials() const
@@ -57,17 +61,37 @@ bool LoopbackServer::Listen(const QString& certificateFile, const QString& keyFi
     return server_->listen(QHostAddress::LocalHost);
 }
 
-QUrl LoopbackServer::Url(const QString& path) const
+QString LoopbackServer::Url(const QString& path) const
 {
-    return QUrl(QStringLiteral("%1://127.0.0.1:%2%3")
-                    .arg(tls_ ? QStringLiteral("https") : QStringLiteral("http"))
-                    .arg(server_->serverPort())
-                    .arg(path));
+    return QStringLiteral("%1://127.0.0.1:%2%3")
+        .arg(tls_ ? QStringLiteral("https") : QStringLiteral("http"))
+        .arg(server_->serverPort())
+        .arg(path);
 }
 
 QString LoopbackServer::Origin() const
 {
     return QStringLiteral("127.0.0.1:%1").arg(server_->serverPort());
+}
+
+void LoopbackServer::SetPage(const QString& path, const QByteArray& html, bool stall)
+{
+    Response response = Page(html);
+    response.stall = stall;
+    pages_.insert(path, response);
+}
+
+QByteArray LoopbackServer::LastRequestFor(const QString& path) const
+{
+    for (auto it = Requests.crbegin(); it != Requests.crend(); ++it)
+        if (pathOf(*it) == path)
+            return *it;
+    return QByteArray();
+}
+
+LoopbackServer::Response LoopbackServer::pageFor(const Request& request) const
+{
+    return pages_.value(QString::fromLatin1(request.path), Response {404, "Not found", {}});
 }
 
 void LoopbackServer::serve(QTcpSocket* socket)
@@ -79,6 +103,7 @@ void LoopbackServer::serve(QTcpSocket* socket)
         const qsizetype end = buffer->indexOf("\r\n\r\n");
         if (end < 0)
             return;
+        Requests << buffer->left(end);
         Request request;
         const QList<QByteArray> lines = buffer->left(end).split('\n');
         const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
@@ -90,15 +115,21 @@ void LoopbackServer::serve(QTcpSocket* socket)
                 request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
         }
         buffer->clear();
-        const Response response = handler_(request);
+        const Response response = handler_ ? handler_(request) : pageFor(request);
         QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + " -\r\n"
                          "Content-Type: text/html; charset=utf-8\r\n";
         for (const auto& [name, value] : response.headers)
             out += name + ": " + value + "\r\n";
-        out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n";
+        // A stalling page announces far more than it sends, and sends some
+        // filling so that the engine shows its start.
+        const qsizetype length = response.stall ? 1 << 20 : response.body.size();
+        out += "Content-Length: " + QByteArray::number(length) + "\r\nConnection: close\r\n\r\n";
         out += response.body;
+        if (response.stall)
+            out += QByteArray(2048, ' ');
         socket->write(out);
-        socket->disconnectFromHost();
+        if (!response.stall)
+            socket->disconnectFromHost();
     });
 }
 

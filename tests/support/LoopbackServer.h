@@ -1,8 +1,10 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 for engine tests, plain or over TLS with a
 // certificate made for the test: each request goes to a handler that returns
-// the response. One request per connection.
+// the response, or, without a handler, to the pages set by path. It keeps the
+// head of each request. One request per connection.
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -32,16 +34,26 @@ public:
         int status = 200;
         QByteArray body;
         QList<QPair<QByteArray, QByteArray>> headers;
+        // A stalling response sends its head and its start, then nothing
+        // more, so its load never ends.
+        bool stall = false;
     };
     using Handler = std::function<Response(const Request&)>;
 
-    explicit LoopbackServer(Handler handler, QObject* parent = nullptr);
+    explicit LoopbackServer(Handler handler = {}, QObject* parent = nullptr);
 
     // Listens on a free port; over TLS when certificate and key files are given.
     bool Listen(const QString& certificateFile = QString(), const QString& keyFile = QString());
     // "http://127.0.0.1:<port><path>" (https over TLS).
-    QUrl Url(const QString& path) const;
+    QString Url(const QString& path) const;
     QString Origin() const;
+
+    // The page served at `path` when there is no handler.
+    void SetPage(const QString& path, const QByteArray& html, bool stall = false);
+    // The head of the last request for `path`; empty when there was none.
+    QByteArray LastRequestFor(const QString& path) const;
+    // The request line and header lines of each request, in order.
+    QByteArrayList Requests;
 
     // A 200 response with an HTML page.
     static Response Page(const QByteArray& html);
@@ -51,7 +63,10 @@ public:
 private:
     void serve(QTcpSocket* socket);
 
+    Response pageFor(const Request& request) const;
+
     Handler handler_;
+    QHash<QString, Response> pages_;
     QTcpServer* server_ = nullptr;
     bool tls_ = false;
 };

@@ -2,6 +2,8 @@
 
 #include <QPointer>
 
+#include <algorithm>
+
 namespace skwtest {
 
 namespace {
@@ -12,12 +14,22 @@ QPointer<RecordingBrowser>& last()
 }
 }  // namespace
 
-RecordingBrowser::RecordingBrowser(QWidget* parent) : BrowserHost(parent), widget_(new QWidget(parent)) {}
+RecordingBrowser::RecordingBrowser(QWidget* parent) : BrowserHost(parent), widget_(new QWidget(parent))
+{
+    // Like a page, it takes the focus.
+    widget_->setFocusPolicy(Qt::StrongFocus);
+}
 
 void RecordingBrowser::FailOn(const QString& name, int32_t number)
 {
     failName_ = name;
     failNumber_ = number;
+}
+
+void RecordingBrowser::SetZoomFactor(double Factor)
+{
+    record(QStringLiteral("SetZoomFactor"), QString::number(Factor));
+    zoom_ = std::clamp(Factor, 0.25, 5.0);
 }
 
 void RecordingBrowser::SetWidth(float twips)

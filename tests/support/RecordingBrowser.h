@@ -19,8 +19,9 @@ public:
     explicit RecordingBrowser(QWidget* parent);
 
     // Calls as "Navigate <url>", "GoHome", "GoSearch", "GoBack", "GoForward",
-    // "Stop", "Refresh", "ExitFullScreen", "Width <twips>", "Height <twips>".
-    // Busy is not recorded.
+    // "Stop", "Refresh", "Refresh2 <level>", "ExitFullScreen", "FindText <text>"
+    // (or "FindText <text> backward"), "SetZoomFactor <factor>", "Print",
+    // "Width <twips>", "Height <twips>". Busy and ZoomFactor are not recorded.
     QStringList Calls;
     // Runs at every recorded call, after it is recorded.
     std::function<void(const QString& call)> OnCall;
@@ -42,6 +43,8 @@ public:
         Ask(event, request);
         return request;
     }
+    void RaiseBeforeNavigate(const QString& url) { emit BeforeNavigate(url); }
+    void RaiseFindTextResult(int active, int count) { emit FindTextResult(active, count); }
 
     void Navigate(const QString& URL) override { record(QStringLiteral("Navigate"), URL); }
     void GoHome() override { record(QStringLiteral("GoHome")); }
@@ -51,7 +54,15 @@ public:
     void Stop() override { record(QStringLiteral("Stop")); }
     void Refresh() override { record(QStringLiteral("Refresh")); }
     void ExitFullScreen() override { record(QStringLiteral("ExitFullScreen")); }
+    void Refresh2(int Level) override { record(QStringLiteral("Refresh2"), QString::number(Level)); }
     bool Busy() const override { return busy_; }
+    void FindText(const QString& Text, bool Backward) override
+    {
+        record(QStringLiteral("FindText"), Backward ? Text + QStringLiteral(" backward") : Text);
+    }
+    double ZoomFactor() const override { return zoom_; }
+    void SetZoomFactor(double Factor) override;
+    void Print() override { record(QStringLiteral("Print")); }
     QWidget* Widget() const override { return widget_; }
     void SetWidth(float twips) override;
     void SetHeight(float twips) override;
@@ -68,6 +79,7 @@ private:
 
     QWidget* widget_;
     bool busy_ = false;
+    double zoom_ = 1.0;
     QString failName_;
     int32_t failNumber_ = 0;
 };

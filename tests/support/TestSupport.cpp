@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "platform/system/RecentStore.h"
+
 #include <QDir>
 
 #include <sys/socket.h>
@@ -23,6 +25,9 @@ std::vector<platform::MessageBoxCall>& boxes()
 
 void FreshUserFolders(const QString& parent)
 {
+    // What the stores read came from the old folders: the next use reads
+    // the new ones.
+    platform::RecentStore::CloseAll();
     folder() = parent.isEmpty() ? std::make_unique<QTemporaryDir>()
                                 : std::make_unique<QTemporaryDir>(parent + QStringLiteral("/skerrywind-XXXXXX"));
     const QString root = folder()->path();

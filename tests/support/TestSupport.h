@@ -13,7 +13,8 @@
 namespace skwtest {
 
 // Points the per-user config, data, cache and runtime folders at a new empty
-// temporary folder (inside `parent` when given). Call it in init() to give
+// temporary folder (inside `parent` when given), and has the program's
+// stores read from there as in a new run. Call it in init() to give
 // each test function its own. It changes the environment: no other thread
 // may be reading it then.
 void FreshUserFolders(const QString& parent = QString());

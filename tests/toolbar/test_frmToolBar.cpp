@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include "platform/drawing/Resources.h"
+#include "platform/engine/AddressCompleter.h"
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
 #include "platform/drawing/Surface.h"
@@ -13,11 +14,15 @@
 #include "shell/frmMain.h"
 #include "toolbar/frmToolBar.h"
 
-#include <QCompleter>
 #include <QFile>
+#include <QFileSystemModel>
+#include <QMenu>
+#include <QSignalSpy>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QWindow>
+
+#include <optional>
 
 using skwtest::RecordingBrowser;
 
@@ -212,31 +217,79 @@ private slots:
         QVERIFY(skwtest::Boxes().empty());
     }
 
-    // The address box offers the addresses completed so far, matched
-    // anywhere and in any letter case, and file paths (here as "file:").
+    // The address box's list opens only while the user types, with the
+    // addresses completed so far (matched anywhere, in any letter case) or
+    // the files of the folder typed; it never takes a click, stays closed
+    // after Escape until the user types again, and a folder listing that
+    // comes after the user moved on does not open it. The box's menu clears
+    // the history.
+    void addressCompletion_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<QStringList>("shown");  // empty: the list is closed
+        const QStringList visited{"file:///srv/Visited-Page.html"}, file{"file://%1/abc.html"};
+        QTest::newRow("typed") << "visited-p" << "" << visited;
+        QTest::newRow("Escape") << "visited-p" << "Escape" << QStringList();
+        QTest::newRow("Escape, then typing") << "visited-p" << "Escape, Backspace" << visited;
+        QTest::newRow("a page completed") << "visited-p" << "completed" << QStringList();
+        QTest::newRow("Go clicked") << "visited-p" << "Go" << QStringList();
+        QTest::newRow("the main window clicked") << "visited-p" << "main" << QStringList();
+        QTest::newRow("history cleared") << "visited-p" << "clear, Backspace" << QStringList();
+        QTest::newRow("file listed") << "file://%1/ab" << "listed" << file;
+        QTest::newRow("file listed after Escape") << "file://%1/ab" << "Escape, listed" << QStringList();
+        QTest::newRow("file listed after Go") << "file://%1/ab" << "Go, listed" << QStringList();
+    }
     void addressCompletion()
     {
+        QFETCH(QString, typed);
+        QFETCH(QString, then);
+        QFETCH(QStringList, shown);
         QTemporaryDir dir;
-        QFile page(dir.filePath(QStringLiteral("abc.html")));
-        QVERIFY(page.open(QIODevice::WriteOnly));
-        page.close();
-        start();
+        QFile(dir.filePath(QStringLiteral("abc.html"))).open(QIODevice::WriteOnly);
+        frmMain& main = start();
         RecordingBrowser::Last()->RaiseDocumentComplete(QStringLiteral("file:///srv/Visited-Page.html"));
         auto* edit = qobject_cast<QLineEdit*>(toolbar().txtURL->TextBox_hWnd());
-        QVERIFY(edit && edit->completer());
-        QCompleter* completer = edit->completer();
+        platform::AddressCompleter* completer = platform::AddressCompleter::Of(edit);
         toolbar().windowHandle()->requestActivate();
         edit->setFocus();
         QTRY_VERIFY(edit->hasFocus());
+        QVERIFY(!completer->ListVisible());  // the completed address was not typed
         edit->clear();
+        QTest::keyClicks(edit, typed.arg(dir.path()));
+        auto* files = edit->findChild<QFileSystemModel*>();
+        std::optional<QSignalSpy> listed;
+        if (files)
+            listed.emplace(files, &QFileSystemModel::directoryLoaded);
+        const qsizetype calls = RecordingBrowser::Last()->Calls.size();
 
-        QTest::keyClicks(edit, QStringLiteral("visited-p"));
-        QCOMPARE(completer->completionCount(), 1);
-        QCOMPARE(completer->currentCompletion(), QStringLiteral("file:///srv/Visited-Page.html"));
-
-        edit->clear();
-        QTest::keyClicks(edit, QStringLiteral("file://") + dir.path() + QStringLiteral("/ab"));
-        QTRY_COMPARE(completer->currentCompletion(), QStringLiteral("file://") + dir.path() + QStringLiteral("/abc.html"));
+        for (const QString& step : then.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
+            if (step == "Escape" || step == "Backspace")
+                QTest::keyClick(edit, step == "Escape" ? Qt::Key_Escape : Qt::Key_Backspace);
+            else if (step == "completed")
+                RecordingBrowser::Last()->RaiseDocumentComplete(QStringLiteral("file:///srv/other.html"));
+            else if (step == "listed")  // the typed folder, not only its parents
+                QTRY_VERIFY(std::any_of(listed->cbegin(), listed->cend(),
+                                        [&](const QVariantList& signal) { return signal[0] == dir.path(); }));
+            else if (step == "clear") {
+                emit edit->customContextMenuRequested(QPoint(5, 5));
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                QCOMPARE(menu->actions().last()->text(), QStringLiteral("Clear address history"));
+                menu->actions().last()->trigger();
+                menu->close();
+            } else {
+                // A click through the window system, as a person makes it.
+                QWidget* target = step == "Go" ? static_cast<QWidget*>(toolbar().cmdGo->findChild<QWidget*>("Cover"))
+                                               : main.WebBrowser1->Widget();
+                QTest::mouseClick(target->window()->windowHandle(), Qt::LeftButton, {},
+                                  target->mapTo(target->window(), target->rect().center()));
+                QCOMPARE(RecordingBrowser::Last()->Calls.size() - calls, step == "Go" ? 1 : 0);
+            }
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(completer->ListVisible(), !shown.isEmpty());
+        if (!shown.isEmpty())
+            QCOMPARE(completer->Completions(), QStringList{shown.first().arg(dir.path())});
     }
 
     // The window moves by the pointer's displacement since a left-button

@@ -1,7 +1,8 @@
 #include "platform/engine/BrowserHost.h"
 
 #include "platform/system/Runtime.h"
-#include "platform/engine/VisitedAddresses.h"
+#include "platform/engine/AddressHistory.h"
+#include "platform/system/RecentStore.h"
 #include "platform/engine/WebEngineBrowser.h"
 
 #include <QWidget>
@@ -16,16 +17,29 @@ BrowserFactory& factory()
     static BrowserFactory f;
     return f;
 }
+
+PrintDialogHook& printDialogHook()
+{
+    static PrintDialogHook hook;
+    return hook;
+}
 }  // namespace
 
 BrowserHost::BrowserHost(QObject* parent) : QObject(parent)
 {
-    // Every completed address is offered again by the address box.
+    // Every completed address is offered again by the address box, in this
+    // run and the next; a history that cannot be saved says so here.
     connect(this, &BrowserHost::DocumentComplete, this,
-            [](QObject*, const QVariant& URL) { VisitedAddresses::Add(URL.toString()); });
+            [](QObject*, const QVariant& URL) { AddressHistory::Add(URL.toString()); });
+    connect(&AddressHistory::Store(), &RecentStore::writeFailed, this, &BrowserHost::StatusTextChange);
 }
 
 BrowserHost::~BrowserHost() = default;
+
+void BrowserHost::SetFocus()
+{
+    Widget()->setFocus(Qt::OtherFocusReason);
+}
 
 float BrowserHost::Width() const
 {
@@ -59,6 +73,18 @@ BrowserFactory SetBrowserFactory(BrowserFactory f)
     BrowserFactory previous = std::move(factory());
     factory() = std::move(f);
     return previous;
+}
+
+PrintDialogHook SetPrintDialogHook(PrintDialogHook hook)
+{
+    PrintDialogHook previous = std::move(printDialogHook());
+    printDialogHook() = std::move(hook);
+    return previous;
+}
+
+PrintDialogHook CurrentPrintDialogHook()
+{
+    return printDialogHook();
 }
 
 }  // namespace platform

@@ -15,9 +15,14 @@
 
 #include <functional>
 
+class QPrinter;
 class QWidget;
 
 namespace platform {
+
+// Levels of Refresh2: as Refresh, or fetching everything again, past the cache.
+inline constexpr int REFRESH_NORMAL = 0;
+inline constexpr int REFRESH_COMPLETELY = 3;
 
 class BrowserHost : public QObject {
     Q_OBJECT
@@ -38,13 +43,34 @@ public:
     // Stops loading; nothing happens when nothing loads.
     virtual void Stop() = 0;
     virtual void Refresh() = 0;
+    virtual void Refresh2(int Level) = 0;
     // Tells a page that fills the screen to leave full screen.
     virtual void ExitFullScreen() = 0;
     // Whether the browser is loading a page.
     virtual bool Busy() const = 0;
 
+    // Finds the text in the page, letter case ignored, and highlights every
+    // match: the first match, then with the same text the next one (or the
+    // previous one, backward), round the page. FindTextResult reports each
+    // search. An empty text ends the search and clears the highlights.
+    virtual void FindText(const QString& Text, bool Backward) = 0;
+
+    // The page's zoom (1.0 is 100%), within the engine's range of 0.25 to 5.
+    // The zoom set is remembered for the page's site, and each page opens
+    // with its site's zoom, in this run and the next.
+    virtual double ZoomFactor() const = 0;
+    virtual void SetZoomFactor(double Factor) = 0;
+
+    // Opens the system's print dialog for the page, owned by the browser's
+    // window and without blocking it; printing reports its start and its end
+    // or failure as status texts. Nothing happens while a print dialog is
+    // open or a page is being printed.
+    virtual void Print() = 0;
+
     // The widget that shows the pages, a child of the window that hosts it.
     virtual QWidget* Widget() const = 0;
+    // Puts the keyboard focus on the page.
+    void SetFocus();
 
     // Size in twips. A negative size shows the browser with no area at all;
     // a size too large for the screen's coordinates raises error 6.
@@ -58,6 +84,11 @@ signals:
     void StatusTextChange(const QString& Text);
     // The page's title changed; an empty text means the page has no title.
     void TitleChange(const QString& Text);
+    // A new document is about to load (a navigation started).
+    void BeforeNavigate(const QString& URL);
+    // A search of FindText ended: the match now selected (counted from 1; 0
+    // when there is none) and how many the page holds.
+    void FindTextResult(int ActiveMatch, int NumberOfMatches);
     // A document finished loading: pDisp is the browser object of the
     // document, URL its address.
     void DocumentComplete(QObject* pDisp, const QVariant& URL);
@@ -91,5 +122,13 @@ using BrowserFactory = std::function<BrowserHost*(QWidget* parent)>;
 // Replaces what CreateBrowser makes; an empty function restores the engine.
 // Returns the previous factory.
 BrowserFactory SetBrowserFactory(BrowserFactory factory);
+
+// Takes the place of the print dialog: called with the printer the dialog
+// would set up, it returns whether to print. Tests set it so that no dialog
+// waits for a person; an empty function restores the dialog. Returns the
+// previous hook.
+using PrintDialogHook = std::function<bool(QPrinter& printer)>;
+PrintDialogHook SetPrintDialogHook(PrintDialogHook hook);
+PrintDialogHook CurrentPrintDialogHook();
 
 }  // namespace platform

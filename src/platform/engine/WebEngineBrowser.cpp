@@ -4,9 +4,15 @@
 #include "platform/engine/CertificateProblem.h"
 #include "platform/engine/Downloads.h"
 #include "platform/engine/Notifications.h"
+#include "platform/engine/OwnPages.h"
+#include "platform/engine/SiteZoom.h"
+#include "platform/system/RecentStore.h"
 
 #include <QDir>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -14,6 +20,7 @@
 #include <QWebEngineView>
 
 #include <utility>
+#include <algorithm>
 
 namespace platform {
 
@@ -27,6 +34,9 @@ const QStringList kEngineSchemes = {
 
 const QString kDone = QStringLiteral("Done");
 const QString kStopped = QStringLiteral("Stopped");
+const QString kPrinting = QStringLiteral("Printing...");
+const QString kPrinted = QStringLiteral("Printing done");
+const QString kPrintFailed = QStringLiteral("Printing failed");
 
 QString shortReason(const QString& errorString)
 {
@@ -74,10 +84,18 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_
     connect(notifications, &Notifications::unshown, this, &WebEngineBrowser::StatusTextChange);
     connect(notifications, &Notifications::clicked, this, &WebEngineBrowser::bringForward);
 
-    connect(page, &QWebEnginePage::linkHovered, this, &WebEngineBrowser::StatusTextChange);
+    connect(page, &QWebEnginePage::linkHovered, this,
+            [this](const QString& url) { emit StatusTextChange(url.isEmpty() ? url : AddressForPeople(QUrl(url))); });
     connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::loadingChanged);
     connect(page, &QWebEnginePage::loadProgress, this, &WebEngineBrowser::loadProgress);
     connect(page, &QWebEnginePage::titleChanged, this, &WebEngineBrowser::titleChanged);
+    // A page's own print command (window.print()) opens the print dialog too.
+    connect(view_, &QWebEngineView::printRequested, this, &WebEngineBrowser::Print);
+    connect(view_, &QWebEngineView::printFinished, this, &WebEngineBrowser::printFinished);
+    connect(view_, &QWebEngineView::pdfPrintingFinished, this,
+            [this](const QString&, bool success) { printFinished(success); });
+    // The zoom of sites that cannot be saved says so in the status text.
+    connect(&SiteZoom::Store(), &RecentStore::writeFailed, this, &WebEngineBrowser::StatusTextChange);
     // The engine starts a page's render process when the page is first used.
     // Using it now, with an empty script in its initial empty document, has
     // the process start while the rest of the program's windows are built,
@@ -88,7 +106,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_
 
 void WebEngineBrowser::Navigate(const QString& URL)
 {
-    const QUrl url = QUrl::fromUserInput(URL, QDir::currentPath());
+    const QUrl url = EngineUrl(QUrl::fromUserInput(URL, QDir::currentPath()));
     if (!url.isValid() || !engineLoads(url)) {
         showAddressError(URL, url);
         return;
@@ -100,13 +118,13 @@ void WebEngineBrowser::Navigate(const QString& URL)
 void WebEngineBrowser::GoHome()
 {
     addressError_.clear();
-    view_->load(QUrl(QString::fromLatin1(HomePageUrl)));
+    view_->load(EngineUrl(QUrl(QString::fromLatin1(HomePageAddress))));
 }
 
 void WebEngineBrowser::GoSearch()
 {
     addressError_.clear();
-    view_->load(QUrl(QString::fromLatin1(SearchPageUrl)));
+    view_->load(EngineUrl(QUrl(QString::fromLatin1(SearchPageAddress))));
 }
 
 void WebEngineBrowser::GoBack()
@@ -129,8 +147,14 @@ void WebEngineBrowser::Stop()
 
 void WebEngineBrowser::Refresh()
 {
+    Refresh2(REFRESH_NORMAL);
+}
+
+void WebEngineBrowser::Refresh2(int Level)
+{
     addressError_.clear();
-    view_->reload();
+    view_->triggerPageAction(Level >= REFRESH_COMPLETELY ? QWebEnginePage::ReloadAndBypassCache
+                                                          : QWebEnginePage::Reload);
 }
 
 void WebEngineBrowser::ExitFullScreen()
@@ -148,6 +172,83 @@ QWidget* WebEngineBrowser::Widget() const
     return view_;
 }
 
+void WebEngineBrowser::FindText(const QString& Text, bool Backward)
+{
+    const quint64 generation = ++findGeneration_;
+    if (Text.isEmpty()) {
+        view_->page()->findText(QString());
+        return;
+    }
+    QPointer<WebEngineBrowser> self(this);
+    const QWebEnginePage::FindFlags flags = Backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags();
+    view_->page()->findText(Text, flags, [self, generation](const QWebEngineFindTextResult& result) {
+        if (!self || self->findGeneration_ != generation)
+            return;
+        emit self->FindTextResult(result.activeMatch(), result.numberOfMatches());
+    });
+}
+
+double WebEngineBrowser::ZoomFactor() const
+{
+    return view_->zoomFactor();
+}
+
+void WebEngineBrowser::SetZoomFactor(double Factor)
+{
+    const double factor = std::clamp(Factor, SiteZoom::kMinimum, SiteZoom::kMaximum);
+    view_->setZoomFactor(factor);
+    SiteZoom::SetFactor(view_->url(), factor);
+}
+
+void WebEngineBrowser::applySiteZoom(const QUrl& url)
+{
+    const double factor = SiteZoom::Factor(url);
+    if (view_->zoomFactor() != factor)
+        view_->setZoomFactor(factor);
+}
+
+void WebEngineBrowser::Print()
+{
+    if (printDialog_)
+        return;
+    // The dialog owns the printer; it stays, hidden, until the page is printed.
+    auto* dialog = new QPrintDialog(view_->window());
+    printDialog_ = dialog;
+    if (const PrintDialogHook hook = CurrentPrintDialogHook()) {
+        if (hook(*dialog->printer()))
+            startPrinting();
+        else
+            dialog->deleteLater();
+        return;
+    }
+    connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
+        if (result == QDialog::Accepted && dialog == printDialog_)
+            startPrinting();
+        else
+            dialog->deleteLater();
+    });
+    dialog->open();
+}
+
+void WebEngineBrowser::startPrinting()
+{
+    emit StatusTextChange(kPrinting);
+    QPrinter* printer = printDialog_->printer();
+    // Printed to a PDF file, the engine writes the file itself, with the
+    // page's text as text; a printer gets the pages as pictures.
+    if (printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty())
+        view_->printToPdf(printer->outputFileName(), printer->pageLayout(), printer->pageRanges());
+    else
+        view_->print(printer);
+}
+
+void WebEngineBrowser::printFinished(bool success)
+{
+    if (printDialog_)
+        printDialog_->deleteLater();
+    emit StatusTextChange(success ? kPrinted : kPrintFailed);
+}
+
 void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
 {
     switch (info.status()) {
@@ -155,11 +256,16 @@ void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         // The browser's own error page loads from a data address; the texts
         // name the address the user asked for.
         if (addressError_.isEmpty())
-            loadingAddress_ = info.url().toString();
+            loadingAddress_ = AddressForPeople(info.url());
+        applySiteZoom(info.url());
+        emit BeforeNavigate(loadingAddress_);
         emit StatusTextChange(QStringLiteral("Opening page %1...").arg(loadingAddress_));
         break;
     case QWebEngineLoadingInfo::LoadSucceededStatus: {
-        const QString address = addressError_.isEmpty() ? view_->url().toString() : loadingAddress_;
+        const QString address = addressError_.isEmpty() ? AddressForPeople(view_->url()) : loadingAddress_;
+        // A redirect may have ended on another site.
+        applySiteZoom(view_->url());
+        SiteZoom::Opened(view_->url());
         emit StatusTextChange(addressError_.isEmpty() ? kDone : addressError_);
         addressError_.clear();
         loadingAddress_.clear();
@@ -177,7 +283,7 @@ void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
             break;
         }
         // The engine shows its own error page for the address.
-        const QString address = info.url().toString();
+        const QString address = AddressForPeople(info.url());
         emit StatusTextChange(QStringLiteral("Cannot open %1 (%2)").arg(address, shortReason(info.errorString())));
         // A load cut off by a lost page process is followed by the error page,
         // which still names the lost address.
@@ -199,7 +305,7 @@ void WebEngineBrowser::pageLost(const QString& text)
     // text rather than "Done", and under the lost page's address.
     addressError_ = text;
     const QUrl lost = view_->url().isEmpty() ? view_->page()->requestedUrl() : view_->url();
-    loadingAddress_ = lost.toString();
+    loadingAddress_ = AddressForPeople(lost);
     emit StatusTextChange(text);
 }
 

@@ -3,8 +3,10 @@
 // turned into the status texts, titles and document events the shell shows.
 #include "platform/engine/BrowserHost.h"
 
+#include <QPointer>
 #include <QUrl>
 
+class QPrintDialog;
 class QWebEngineLoadingInfo;
 class QWebEngineView;
 
@@ -13,10 +15,6 @@ namespace platform {
 class WebEngineBrowser : public BrowserHost {
     Q_OBJECT
 public:
-    // The browser's own pages, shipped in the resources so they open offline.
-    static constexpr const char* HomePageUrl = "qrc:/pages/home.html";
-    static constexpr const char* SearchPageUrl = "qrc:/pages/search.html";
-
     explicit WebEngineBrowser(QWidget* parent);
 
     void Navigate(const QString& URL) override;
@@ -26,8 +24,13 @@ public:
     void GoForward() override;
     void Stop() override;
     void Refresh() override;
+    void Refresh2(int Level) override;
     void ExitFullScreen() override;
     bool Busy() const override;
+    void FindText(const QString& Text, bool Backward) override;
+    double ZoomFactor() const override;
+    void SetZoomFactor(double Factor) override;
+    void Print() override;
     QWidget* Widget() const override;
 
 private:
@@ -42,6 +45,9 @@ private:
     void certificateRefused(const QUrl& url, const QString& host, const QString& problem);
     void showCertificateError();
     void bringForward();
+    void applySiteZoom(const QUrl& url);
+    void startPrinting();
+    void printFinished(bool success);
 
     QWebEngineView* view_;
     // The address being opened, as the status and DocumentComplete name it.
@@ -59,6 +65,11 @@ private:
         QString problem;
     };
     RefusedCertificate refusedCertificate_;
+    // Counts searches, so that the answer to an older one is dropped.
+    quint64 findGeneration_ = 0;
+    // The print dialog, from its opening until the page has been printed;
+    // it owns the printer.
+    QPointer<QPrintDialog> printDialog_;
 };
 
 }  // namespace platform

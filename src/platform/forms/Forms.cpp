@@ -133,10 +133,17 @@ Form::~Form()
     FormRegistry::remove(this);
 }
 
-float Form::Left() const { return float(TwipsX(framePosition().x())); }
-float Form::Top() const { return float(TwipsY(framePosition().y())); }
-float Form::Width() const { return float(TwipsX(width())) + designFrameWidth_; }
-float Form::Height() const { return float(TwipsY(height())) + designFrameHeight_; }
+QRect Form::placement() const
+{
+    if (placementBeforeFullScreen_)
+        return *placementBeforeFullScreen_;
+    return QRect(framePosition(), size());
+}
+
+float Form::Left() const { return float(TwipsX(placement().x())); }
+float Form::Top() const { return float(TwipsY(placement().y())); }
+float Form::Width() const { return float(TwipsX(placement().width())) + designFrameWidth_; }
+float Form::Height() const { return float(TwipsY(placement().height())) + designFrameHeight_; }
 float Form::ScaleWidth() const { return float(TwipsX(width())); }
 float Form::ScaleHeight() const { return float(TwipsY(height())); }
 
@@ -271,6 +278,43 @@ void Form::SetBackColor(OLE_COLOR color)
     }
 }
 
+QWidget* Form::ActiveControl() const
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus))
+        return nullptr;
+    QWidget* control = focus;
+    for (QWidget* w = focus->parentWidget(); w && w != this; w = w->parentWidget())
+        if (qobject_cast<UserControl*>(w))
+            control = w;
+    return control;
+}
+
+void Form::SetFullScreen(bool on)
+{
+    if (on == FullScreen())
+        return;
+    if (on) {
+        placementBeforeFullScreen_ = QRect(framePosition(), size());
+        statesBeforeFullScreen_ = windowState() & ~Qt::WindowFullScreen;
+        setWindowState(windowState() | Qt::WindowFullScreen);
+    } else {
+        const QRect before = *placementBeforeFullScreen_;
+        setWindowState(statesBeforeFullScreen_);
+        // The window manager may give back another size; the one from before counts.
+        placementBeforeFullScreen_.reset();
+        if (statesBeforeFullScreen_ == Qt::WindowNoState) {
+            resize(before.size());
+            placeFrame(before.topLeft());
+        }
+    }
+}
+
+bool Form::FullScreen() const
+{
+    return placementBeforeFullScreen_.has_value();
+}
+
 int Form::WindowState() const
 {
     const Qt::WindowStates state = windowState();
@@ -279,17 +323,6 @@ int Form::WindowState() const
     if (state & Qt::WindowMaximized)
         return vbMaximized;
     return vbNormal;
-}
-
-bool Form::FullScreen() const
-{
-    return windowState() & Qt::WindowFullScreen;
-}
-
-void Form::SetFullScreen(bool on)
-{
-    if (on != FullScreen())
-        setWindowState(on ? windowState() | Qt::WindowFullScreen : windowState() & ~Qt::WindowFullScreen);
 }
 
 void Form::applyOwner(Form* owner)
@@ -484,6 +517,9 @@ void Form::paintDialogEdge(QPainter& painter) const
 void Form::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
+    // The window manager may end the full screen by its own means.
+    if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowFullScreen))
+        placementBeforeFullScreen_.reset();
     if (event->type() == QEvent::WindowStateChange && loaded_ && !unloading_)
         Form_Resize();
 }

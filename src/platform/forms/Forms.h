@@ -57,7 +57,32 @@ inline constexpr int vbStartUpOwner = 1;
 // Key codes of key events (the virtual-key numbering).
 inline constexpr int16_t vbKeyReturn = 0x0D;
 inline constexpr int16_t vbKeyEscape = 0x1B;
+inline constexpr int16_t vbKeyHome = 0x24;
+inline constexpr int16_t vbKeyLeft = 0x25;
+inline constexpr int16_t vbKeyRight = 0x27;
+inline constexpr int16_t vbKey0 = 0x30;
+inline constexpr int16_t vbKeyD = 0x44;
+inline constexpr int16_t vbKeyF = 0x46;
+inline constexpr int16_t vbKeyL = 0x4C;
+inline constexpr int16_t vbKeyP = 0x50;
+inline constexpr int16_t vbKeyQ = 0x51;
+inline constexpr int16_t vbKeyR = 0x52;
+inline constexpr int16_t vbKeyW = 0x57;
+inline constexpr int16_t vbKeyNumpad0 = 0x60;
+inline constexpr int16_t vbKeyAdd = 0x6B;       // keypad +
+inline constexpr int16_t vbKeySubtract = 0x6D;  // keypad -
+inline constexpr int16_t vbKeyF3 = 0x72;
 inline constexpr int16_t vbKeyF4 = 0x73;
+inline constexpr int16_t vbKeyF5 = 0x74;
+inline constexpr int16_t vbKeyF6 = 0x75;
+inline constexpr int16_t vbKeyF11 = 0x7A;
+// The keyboard's browser keys; the mouse's back and forward buttons reach
+// Form_KeyDown as these too.
+inline constexpr int16_t vbKeyBrowserBack = 0xA6;
+inline constexpr int16_t vbKeyBrowserForward = 0xA7;
+// The "=" / "+" key and the "-" key of the main keyboard, in any layout.
+inline constexpr int16_t vbKeyOemPlus = 0xBB;
+inline constexpr int16_t vbKeyOemMinus = 0xBD;
 
 class Form : public QWidget {
     Q_OBJECT
@@ -86,13 +111,18 @@ public:
     void SetCaption(const QString& caption);
 
     bool Visible() const { return isVisible(); }
+    // The control that has the focus, when it is on this form: a user
+    // control for the focus on one of its constituents, else the focused
+    // widget itself; nullptr when the focus is elsewhere.
+    QWidget* ActiveControl() const;
     // The form's icon, as a picture for other forms to show.
     QIcon Icon() const { return windowIcon(); }
     int WindowState() const;
-    // Full screen: the window covers its screen without a frame; leaving
-    // returns it to its state from before (normal or maximised).
-    bool FullScreen() const;
+    // The whole screen for the window and back. While it is full screen the
+    // form's Left, Top, Width and Height are the placement it had before, so
+    // a placement stored then is the one to come back to.
     void SetFullScreen(bool on);
+    bool FullScreen() const;
 
     // Shows the form, modeless, modal or modal to its owner, owned by `owner`
     // (it then stays above its owner and has no taskbar entry). A modal Show
@@ -134,7 +164,18 @@ protected:
     virtual void Form_Load() {}
     virtual void Form_Unload(int16_t& Cancel) { (void)Cancel; }
     virtual void Form_Resize() {}
-    virtual void Form_KeyDown(int16_t KeyCode, int16_t Shift) { (void)KeyCode; (void)Shift; }
+    // With key preview: a handler that sets KeyCode to 0 keeps the key from
+    // the focused control.
+    virtual void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) { (void)KeyCode; (void)Shift; }
+    // With key preview, each turn of the mouse wheel over the form, before
+    // the control under the pointer (Delta in eighths of a degree, 120 a
+    // notch, positive away from the user); Cancel keeps it from that control.
+    virtual void Form_MouseWheel(int16_t Shift, int32_t Delta, int16_t& Cancel)
+    {
+        (void)Shift;
+        (void)Delta;
+        (void)Cancel;
+    }
     virtual void Form_Activate() {}
     virtual void Form_Deactivate() {}
 
@@ -165,6 +206,9 @@ private:
     friend class FormRegistry;
     friend class ApplicationEvents;
 
+    // The frame's corner and the client size (pixels) that Left, Top, Width
+    // and Height report.
+    QRect placement() const;
     void applyOwner(Form* owner);
     void paintDialogEdge(QPainter& painter) const;
     void activate();
@@ -186,6 +230,9 @@ private:
     // Where the frame's corner was asked to be while the window was hidden,
     // until the shown window's frame is known to be there.
     std::optional<QPoint> pendingFramePosition_;
+    // The frame's corner and the client size before the window went full screen.
+    std::optional<QRect> placementBeforeFullScreen_;
+    Qt::WindowStates statesBeforeFullScreen_;
     int frameChecks_ = 0;
     bool loaded_ = false;
     bool unloading_ = false;

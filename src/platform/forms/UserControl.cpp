@@ -4,6 +4,7 @@
 #include "platform/system/Runtime.h"
 
 #include <QPainter>
+#include <QWindow>
 
 namespace platform {
 
@@ -20,6 +21,23 @@ UserControl::UserControl(QWidget* parent, const QString& name, float designWidth
     // Start following the pointer before any window of the host is shown.
     PointerTracker::Instance();
     resize(PixelsX(designWidth), PixelsY(designHeight));
+}
+
+void UserControl::SetFocus()
+{
+    QWidget* target = this;
+    if (!(focusPolicy() & Qt::TabFocus)) {
+        for (QWidget* child : findChildren<QWidget*>()) {
+            if ((child->focusPolicy() & Qt::TabFocus) && child->isEnabled()) {
+                target = child;
+                break;
+            }
+        }
+    }
+    window()->raise();
+    if (QWindow* handle = window()->windowHandle())
+        handle->requestActivate();
+    target->setFocus(Qt::OtherFocusReason);
 }
 
 float UserControl::Width() const { return float(TwipsX(width())); }

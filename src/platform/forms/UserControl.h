@@ -41,6 +41,12 @@ public:
     // The control's own window.
     QWidget* hWnd() { return this; }
 
+    // Gives the focus to the control's first constituent that takes it, and
+    // makes its window the active one.
+    void SetFocus();
+    bool Visible() const { return isVisible(); }
+    void SetVisible(bool on) { setVisible(on); }
+
     // Stacking among its siblings: 0 to the front, 1 to the back.
     void ZOrder(int position = 0)
     {

@@ -15,8 +15,12 @@ OptionButton::OptionButton(QWidget* parent, const QString& name) : QRadioButton(
     setAutoExclusive(true);
     setAutoFillBackground(true);
     SetBackColor(backColor_);
+    // A font of its own in every attribute, so that the bold caption of the
+    // frame it lies in does not pass down to its text.
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPointSizeF(kDefaultFontSize);
+    f.setBold(false);
+    f.setItalic(false);
     setFont(f);
 }
 

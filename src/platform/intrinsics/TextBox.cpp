@@ -106,7 +106,7 @@ void TextBox::SetHeight(float twips) { resize(width(), std::max(0, PixelsY(twips
 
 void TextBox::keyPressEvent(QKeyEvent* event)
 {
-    int16_t keyCode = VbKeyCode(event->key());
+    int16_t keyCode = VbKeyCode(*event);
     int16_t shift = VbShiftState(event->modifiers());
     emit KeyDown(keyCode, shift);
 
@@ -127,7 +127,7 @@ void TextBox::keyPressEvent(QKeyEvent* event)
 
 void TextBox::keyReleaseEvent(QKeyEvent* event)
 {
-    int16_t keyCode = VbKeyCode(event->key());
+    int16_t keyCode = VbKeyCode(*event);
     int16_t shift = VbShiftState(event->modifiers());
     emit KeyUp(keyCode, shift);
     QLineEdit::keyReleaseEvent(event);

@@ -11,19 +11,35 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QSet>
 #include <QWindow>
 
 namespace platform {
 
 namespace {
-// Key presses in delivery whose form has seen them. A key that the focused
-// widget leaves goes on to its parents, up to the form; the form must not
-// see it a second time there, even when its handler moved the focus.
-QSet<const QEvent*>& previewedKeys()
+// The delivery of a key press, mouse press or wheel turn, from the
+// application's notify() on. An event that the widget under it leaves goes
+// on to its parents (mouse and wheel events as copies), up to the form; the
+// form previews it once, at the first widget, even when its handler moved
+// the focus.
+struct Delivery {
+    bool previewed = false;
+};
+Delivery* currentDelivery = nullptr;
+
+bool isPreviewed(QEvent::Type type)
 {
-    static QSet<const QEvent*> events;
-    return events;
+    return type == QEvent::KeyPress || type == QEvent::MouseButtonPress || type == QEvent::Wheel;
+}
+
+// The key code that a press of the mouse's back or forward button stands
+// for; 0 for any other button.
+int16_t browserKeyOf(Qt::MouseButton button)
+{
+    if (button == Qt::BackButton)
+        return vbKeyBrowserBack;
+    if (button == Qt::ForwardButton)
+        return vbKeyBrowserForward;
+    return 0;
 }
 }  // namespace
 
@@ -41,24 +57,66 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyPress || !watched->isWidgetType() || previewedKeys().contains(event))
+        // The release of a back or forward button whose press a form took
+        // goes with it: the engine would act on it as well.
+        if (event->type() == QEvent::MouseButtonRelease && takenButton_ != Qt::NoButton
+            && static_cast<QMouseEvent*>(event)->button() == takenButton_) {
+            takenButton_ = Qt::NoButton;
+            return true;
+        }
+        if (!isPreviewed(event->type()) || !watched->isWidgetType() || !currentDelivery
+            || currentDelivery->previewed)
             return false;
-        // A key goes first to the focused widget (or the window when nothing
-        // has the focus); the form sees it there, once, before that widget.
         auto* widget = static_cast<QWidget*>(watched);
-        QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : widget->window();
-        if (widget != first)
-            return false;
+        if (event->type() == QEvent::KeyPress) {
+            // A key goes first to the window's focused widget (or the window
+            // when nothing in it has the focus); the form sees it there, once,
+            // before that widget.
+            QWidget* first = widget->window()->focusWidget() ? widget->window()->focusWidget() : widget->window();
+            if (widget != first)
+                return false;
+        }
         auto* form = qobject_cast<Form*>(widget->window());
         if (!form || !form->keyPreview_ || !form->loaded_)
             return false;
-        auto* key = static_cast<QKeyEvent*>(event);
-        previewedKeys().insert(event);
-        form->Form_KeyDown(VbKeyCode(key->key()), VbShiftState(key->modifiers()));
-        return false;
+        currentDelivery->previewed = true;
+        switch (event->type()) {
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            int16_t keyCode = VbKeyCode(*key);
+            int16_t shift = VbShiftState(key->modifiers());
+            if (keyCode == 0)
+                return false;
+            form->Form_KeyDown(keyCode, shift);
+            return keyCode == 0;
+        }
+        case QEvent::MouseButtonPress: {
+            const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+            int16_t keyCode = browserKeyOf(button);
+            int16_t shift = VbShiftState(static_cast<QMouseEvent*>(event)->modifiers());
+            if (keyCode == 0)
+                return false;
+            form->Form_KeyDown(keyCode, shift);
+            if (keyCode != 0)
+                return false;
+            takenButton_ = button;
+            return true;
+        }
+        case QEvent::Wheel: {
+            auto* wheel = static_cast<QWheelEvent*>(event);
+            int16_t cancel = 0;
+            form->Form_MouseWheel(VbShiftState(wheel->modifiers()), wheel->angleDelta().y(), cancel);
+            return cancel != 0;
+        }
+        default:
+            return false;
+        }
     }
 
 private:
+    // The back or forward mouse button whose press a form took, until its release.
+    Qt::MouseButton takenButton_ = Qt::NoButton;
+
     void focusWindowChanged(QWindow* window)
     {
         if (!window)
@@ -126,16 +184,18 @@ bool Application::notify(QObject* receiver, QEvent* event)
 {
     // The program's code that this event runs counts as running (see CodeDepth.h).
     CodeScope scope;
-    // The delivery of a key press ends here, wherever it went on the way.
-    const bool keyPress = event->type() == QEvent::KeyPress;
+    // A delivery that the forms preview starts here (a handler may start
+    // another one inside it) and ends here, wherever it went on the way.
+    Delivery delivery;
+    Delivery* const outer = currentDelivery;
+    if (isPreviewed(event->type()))
+        currentDelivery = &delivery;
     try {
         const bool handled = QApplication::notify(receiver, event);
-        if (keyPress)
-            previewedKeys().remove(event);
+        currentDelivery = outer;
         return handled;
     } catch (...) {
-        if (keyPress)
-            previewedKeys().remove(event);
+        currentDelivery = outer;
         ReportUntrappedError();
         return false;
     }
@@ -173,8 +233,28 @@ int16_t VbKeyCode(int qtKey)
     case Qt::Key_Down: return 0x28;
     case Qt::Key_Insert: return 0x2D;
     case Qt::Key_Delete: return 0x2E;
+    case Qt::Key_Back: return vbKeyBrowserBack;
+    case Qt::Key_Forward: return vbKeyBrowserForward;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus: return vbKeyOemPlus;
+    case Qt::Key_Minus: return vbKeyOemMinus;
     default: return 0;
     }
+}
+
+int16_t VbKeyCode(const QKeyEvent& event)
+{
+    // The keypad's keys have codes of their own.
+    if (event.modifiers() & Qt::KeypadModifier) {
+        const int key = event.key();
+        if (key >= Qt::Key_0 && key <= Qt::Key_9)
+            return int16_t(vbKeyNumpad0 + (key - Qt::Key_0));
+        if (key == Qt::Key_Plus)
+            return vbKeyAdd;
+        if (key == Qt::Key_Minus)
+            return vbKeySubtract;
+    }
+    return VbKeyCode(event.key());
 }
 
 int16_t VbShiftState(Qt::KeyboardModifiers modifiers)

@@ -4,6 +4,8 @@
 // (key preview and activation between the program's own forms).
 #include <QApplication>
 
+class QKeyEvent;
+
 #include <thread>
 
 namespace platform {
@@ -18,11 +20,12 @@ public:
     // when none is loaded any more: the program was ended during its start-up.
     int Run();
 
-    // Waits for the start-up work on the side thread to finish; afterwards
-    // no thread of the program's own reads the environment.
-    void WaitForWarmUp();
-
     bool notify(QObject* receiver, QEvent* event) override;
+
+    // Waits until the side thread that reads the fonts and reaches the
+    // session bus is done. It reads the environment: whoever changes the
+    // environment after the application object exists (tests do) waits first.
+    void WaitForWarmUp();
 
 private:
     std::thread warmUp_;
@@ -32,9 +35,11 @@ private:
 // with the application's title; the program goes on.
 void ReportUntrappedError();
 
-// The key code of a Qt key in the virtual-key numbering (F4 is 0x73), and the
-// shift state of keyboard modifiers (1 Shift, 2 Ctrl, 4 Alt).
+// The key code of a Qt key in the virtual-key numbering (F4 is 0x73), of a
+// key event (which tells the keypad's keys apart), and the shift state of
+// keyboard modifiers (1 Shift, 2 Ctrl, 4 Alt).
 int16_t VbKeyCode(int qtKey);
+int16_t VbKeyCode(const QKeyEvent& event);
 int16_t VbShiftState(Qt::KeyboardModifiers modifiers);
 
 }  // namespace platform

@@ -1,11 +1,9 @@
 #include "platform/system/Settings.h"
 
 #include "platform/system/AppError.h"
+#include "platform/system/WholeFile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <utility>
@@ -21,39 +19,6 @@ struct Section {
     std::vector<std::pair<QString, QString>> entries;
 };
 using IniDocument = std::vector<Section>;
-
-// Values may hold any character; line breaks and backslashes are escaped so
-// that a value always stays on its line. Leading and trailing blanks are kept.
-QString escapeValue(const QString& value)
-{
-    QString out;
-    out.reserve(value.size());
-    for (const QChar c : value) {
-        if (c == u'\\') out += QStringLiteral("\\\\");
-        else if (c == u'\n') out += QStringLiteral("\\n");
-        else if (c == u'\r') out += QStringLiteral("\\r");
-        else out += c;
-    }
-    return out;
-}
-
-QString unescapeValue(QStringView text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\\' || i + 1 == text.size()) {
-            out += c;
-            continue;
-        }
-        const QChar next = text[++i];
-        if (next == u'n') out += u'\n';
-        else if (next == u'r') out += u'\r';
-        else out += next;
-    }
-    return out;
-}
 
 Section* findSection(IniDocument& doc, const QString& name)
 {
@@ -91,7 +56,7 @@ IniDocument parse(const QByteArray& bytes)
         const QString key = line.left(eq).trimmed().toString();
         if (key.isEmpty() || key.startsWith(u';') || key.startsWith(u'#'))
             continue;
-        current->entries.emplace_back(key, unescapeValue(line.mid(eq + 1)));
+        current->entries.emplace_back(key, UnescapeLine(line.mid(eq + 1)));
     }
     return doc;
 }
@@ -104,7 +69,7 @@ QByteArray serialize(const IniDocument& doc)
             text += u'\n';
         text += u'[' + section.name + QStringLiteral("]\n");
         for (const auto& [key, value] : section.entries)
-            text += key + u'=' + escapeValue(value) + u'\n';
+            text += key + u'=' + EscapeLine(value) + u'\n';
     }
     return text.toUtf8();
 }
@@ -175,20 +140,7 @@ void SaveSetting(const QString& application, const QString& section, const QStri
     if (!replaced)
         entries.emplace_back(key, value);
 
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        Raise(errPathFileAccess);
-    QSaveFile out(path);
-    const QByteArray bytes = serialize(doc);
-    // commit() alone does not notice a write the disk cut short (a full disk,
-    // a file-size limit): it would replace the file with the part written.
-    // Flush first and check that all of it is there before replacing.
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush()
-        || out.size() != bytes.size()) {
-        out.cancelWriting();
-        Raise(errPathFileAccess);
-    }
-    if (!out.commit())
-        Raise(errPathFileAccess);
+    WriteWholeFile(path, serialize(doc));
 }
 
 }  // namespace platform

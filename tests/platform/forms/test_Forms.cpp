@@ -33,7 +33,7 @@ protected:
             Cancel = -1;
         }
     }
-    void Form_KeyDown(int16_t KeyCode, int16_t Shift) override
+    void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) override
     {
         events << QStringLiteral("key %1 %2").arg(KeyCode).arg(Shift);
     }

@@ -1,0 +1,61 @@
+#include "platform/system/WholeFile.h"
+
+#include "platform/system/AppError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace platform {
+
+void WriteWholeFile(const QString& path, const QByteArray& bytes)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        Raise(errPathFileAccess);
+    QSaveFile out(path);
+    // commit() alone does not notice a write the disk cut short (a full disk,
+    // a file-size limit): it would replace the file with the part written.
+    // Flush first and check that all of it is there before replacing.
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush()
+        || out.size() != bytes.size()) {
+        out.cancelWriting();
+        Raise(errPathFileAccess);
+    }
+    if (!out.commit())
+        Raise(errPathFileAccess);
+}
+
+QString EscapeLine(const QString& text, bool tabs)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'\\') out += QStringLiteral("\\\\");
+        else if (c == u'\n') out += QStringLiteral("\\n");
+        else if (c == u'\r') out += QStringLiteral("\\r");
+        else if (c == u'\t' && tabs) out += QStringLiteral("\\t");
+        else out += c;
+    }
+    return out;
+}
+
+QString UnescapeLine(QStringView text, bool tabs)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\\' || i + 1 == text.size()) {
+            out += c;
+            continue;
+        }
+        const QChar next = text[++i];
+        if (next == u'n') out += u'\n';
+        else if (next == u'r') out += u'\r';
+        else if (next == u't' && tabs) out += u'\t';
+        else out += next;
+    }
+    return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,393 @@
+// SKERRYWIND_ENGINE_TEST: the everyday commands over the real engine: every
+// key with the focus in the page (in a field that keeps every key from the
+// page's own handling) and in the address box, printing to a PDF file among
+// them; find in a page; the zoom of a site and the address history across a
+// restart; and a click while the completion list is open.
+#include "LoopbackServer.h"
+#include "TestSupport.h"
+
+#include "platform/engine/AddressCompleter.h"
+#include "platform/system/RecentStore.h"
+#include "platform/system/Runtime.h"
+#include "platform/system/Settings.h"
+#include "settings/mdlGlobals.h"
+#include "shell/frmMain.h"
+#include "toolbar/frmToolBar.h"
+
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWebEngineView>
+#include <QWindow>
+
+namespace {
+const bool kEngineFlags = [] {
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-logging");
+    return true;
+}();
+constexpr int kLoadTimeout = 30000;
+
+QByteArray page(const char* title)
+{
+    return QByteArray("<!DOCTYPE html><title>") + title + "</title><p>Page " + title
+           + "</p><input id=\"field\" autofocus onkeydown=\"event.preventDefault()\">";
+}
+QString localPage(const char* name) { return QUrl::fromLocalFile(SKERRYWIND_TEST_DATA "/" + QString::fromLatin1(name)).toString(); }
+frmMain& mainWindow() { return platform::Forms<frmMain>(); }
+QLineEdit* addressBox() { return qobject_cast<QLineEdit*>(platform::Forms<frmToolBar>().txtURL->TextBox_hWnd()); }
+QWebEngineView* view() { return qobject_cast<QWebEngineView*>(mainWindow().WebBrowser1->Widget()); }
+QString panel() { return mainWindow().StatusBar->Panels(1).Text(); }
+void closeMainWindow()
+{
+    platform::FormRegistry::UnloadIfLoaded<frmMain>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+bool open(const QString& address)
+{
+    QSignalSpy documents(mainWindow().WebBrowser1, &platform::BrowserHost::DocumentComplete);
+    mainWindow().WebBrowser1->Navigate(address);
+    return QTest::qWaitFor([&] { return !documents.isEmpty() && !mainWindow().WebBrowser1->Busy(); }, kLoadTimeout);
+}
+
+// Makes the widget's window active and puts the focus on it (the page: on
+// the view's inner widget), with nothing selected.
+bool focusOn(QWidget* widget)
+{
+    widget->window()->windowHandle()->requestActivate();
+    widget->setFocus();
+    addressBox()->deselect();
+    QWidget* focused = widget->focusProxy() ? widget->focusProxy() : widget;
+    return QTest::qWaitFor([&] { return QApplication::focusWidget() == focused; }, kLoadTimeout);
+}
+
+QString runScript(const QString& script)
+{
+    QString result = QStringLiteral("(no answer)");
+    view()->page()->runJavaScript(script, [&](const QVariant& value) { result = value.toString(); });
+    (void)QTest::qWaitFor([&] { return result != QStringLiteral("(no answer)"); }, kLoadTimeout);
+    return result;
+}
+
+// Pixels of the find highlights (yellow and orange) in the page.
+int highlightPixels()
+{
+    const QImage image = view()->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            count += c.red() > 200 && c.green() > 120 && c.blue() < 90;
+        }
+    return count;
+}
+}  // namespace
+
+class TestCommandsEngine : public QObject {
+    Q_OBJECT
+
+    skwtest::LoopbackServer server;
+    QTemporaryDir printed;
+    int printDialogs = 0;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(server.Listen());
+        server.SetPage(QStringLiteral("/a.html"), page("A"));
+        server.SetPage(QStringLiteral("/b.html"), page("B"));
+        server.SetPage(QStringLiteral("/slow.html"), page("Slow"), true);
+        server.SetPage(QStringLiteral("/stalled.html"), "<!DOCTYPE html><title>Stalled</title><p>Page stalled", true);
+        platform::FormRegistry::SetLastFormAction([] {});
+        // The print dialog answered with a PDF file.
+        platform::SetPrintDialogHook([this](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printed.filePath(QStringLiteral("page.pdf")));
+            return ++printDialogs > 0;
+        });
+    }
+    void init()
+    {
+        skwtest::FreshUserFolders();
+        platform::SetCommandLineArguments({});
+        printDialogs = 0;
+        QFile::remove(printed.filePath(QStringLiteral("page.pdf")));
+    }
+    void cleanup()
+    {
+        // The rows of the key table share one main window.
+        if (QByteArray(QTest::currentTestFunction()) != "keys")
+            closeMainWindow();
+        QVERIFY(skwtest::Boxes().empty());
+    }
+    void cleanupTestCase() { closeMainWindow(); }
+
+    void keys_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("expected");
+        const char* rows[][3] = {
+            {"Alt+Left", "", "back"},           {"Alt+Right", "back", "forward"},
+            {"F5", "", "reload"},               {"Ctrl+R", "", "reload"},
+            {"Shift+F5", "", "reload past the cache"}, {"Ctrl+Shift+R", "", "reload past the cache"},
+            {"Esc", "loading", "stopped"},      {"Esc", "find box", "find box closed"},
+            {"Esc", "full screen", "not full screen"}, {"Alt+Home", "", "home"},
+            {"Ctrl+L", "", "address box"},      {"Alt+D", "", "address box"},
+            {"F6", "toolbar hidden", "address box"}, {"Ctrl+F", "", "find box"},
+            {"Ctrl+=", "", "Zoom 110%"},        {"Ctrl++", "", "Zoom 110%"},
+            {"Ctrl+Num++", "", "Zoom 110%"},    {"Ctrl+-", "", "Zoom 90%"},
+            {"Ctrl+0", "zoomed", "Zoom 100%"},  {"Ctrl+P, Ctrl+P", "", "printed"},
+            {"F11", "", "full screen"},         {"F4", "", "toolbar hidden"},
+            {"Ctrl+W", "full screen", "closed"}, {"Ctrl+Q", "", "closed"},
+            {"mouse back", "", "back"},         {"mouse forward", "back", "forward"},
+            {"Ctrl+wheel", "", "Zoom 110%"},
+        };
+        for (const char* place : {"page", "address box"})
+            for (const auto& row : rows)
+                if (QByteArray(place) == "page" || !(QByteArray(row[0]).contains("mouse") || QByteArray(row[0]).contains("wheel")))
+                    QTest::addRow("%s, %s", row[0], place) << row[0] << row[1] << row[2];
+    }
+    void keys()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, before);
+        QFETCH(QString, expected);
+        const bool inPage = QByteArray(QTest::currentDataTag()).endsWith(", page");
+        const QString a = server.Url(QStringLiteral("/a.html")), b = server.Url(QStringLiteral("/b.html"));
+        // The window the row before left open, as it was made, on page B
+        // (after page A where the row goes back).
+        frmMain& form = mainWindow();
+        form.Show();
+        form.DoCommand(MCommands::Command::Escape);
+        form.WebBrowser1->SetZoomFactor(1.0);
+        platform::Forms<frmToolBar>().Show(platform::vbModeless, &form);
+        mdlGlobals::bShowToolbar = true;
+        // Stored at the unload, whether full screen or not.
+        const QStringList placement{QString::number(form.Left()), QString::number(form.Top()),
+                                    QString::number(form.Width()), QString::number(form.Height())};
+        const bool back = before == "back" || expected == "back";
+        if (back)
+            QVERIFY(open(a));
+        if (back || addressBox()->text() != b)
+            QVERIFY(open(b));
+        if (before == "back") {
+            form.WebBrowser1->GoBack();
+            QTRY_COMPARE_WITH_TIMEOUT(addressBox()->text(), a, kLoadTimeout);
+        } else if (before == "loading") {
+            form.WebBrowser1->Navigate(server.Url(QStringLiteral("/slow.html")));
+            QTRY_VERIFY_WITH_TIMEOUT(form.Caption().endsWith(u"[Slow]") && form.WebBrowser1->Busy(), kLoadTimeout);
+        } else if (before == "find box") {
+            form.DoCommand(MCommands::Command::Find);
+        } else if (before == "full screen") {
+            form.SetFullScreen(true);
+            QVERIFY(form.windowState().testFlag(Qt::WindowFullScreen));
+        } else if (before == "zoomed") {
+            form.WebBrowser1->SetZoomFactor(1.5);
+        } else if (before == "toolbar hidden") {
+            platform::Forms<frmToolBar>().Hide();
+            mdlGlobals::bShowToolbar = false;
+        }
+        QVERIFY(focusOn(inPage || before == "toolbar hidden" ? form.WebBrowser1->Widget() : addressBox()));
+        if (inPage)
+            QTRY_COMPARE(runScript(QStringLiteral("document.activeElement.id")), QStringLiteral("field"));
+        const auto requestsForB = [&] {
+            return std::count_if(server.Requests.cbegin(), server.Requests.cend(),
+                                 [](const QByteArray& head) { return head.startsWith("GET /b.html "); });
+        };
+        const auto requests = requestsForB();
+
+        QWidget* target = QApplication::focusWidget();
+        const QPoint at(50, 50);
+        if (input.startsWith(u"mouse")) {
+            const Qt::MouseButton button = input.endsWith(u"back") ? Qt::BackButton : Qt::ForwardButton;
+            const QPoint inWindow = target->mapTo(&form, at);
+            QTest::mousePress(form.windowHandle(), button, {}, inWindow);
+            QTest::mouseRelease(form.windowHandle(), button, {}, inWindow);
+        } else if (input == "Ctrl+wheel") {
+            QWheelEvent wheel(at, target->mapToGlobal(at), {}, {0, 120}, {}, Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(target, &wheel);
+        } else {
+            const QKeySequence keys(input);
+            for (int i = 0; i < keys.count(); ++i)
+                QTest::keyClick(QApplication::focusWidget(), keys[i].key(), keys[i].keyboardModifiers());
+        }
+
+        if (expected == "back" || expected == "forward")
+            QTRY_COMPARE_WITH_TIMEOUT(addressBox()->text(), expected == "back" ? a : b, kLoadTimeout);
+        else if (expected.startsWith(u"reload")) {
+            QTRY_VERIFY_WITH_TIMEOUT(requestsForB() > requests, kLoadTimeout);
+            QCOMPARE(server.LastRequestFor(QStringLiteral("/b.html")).contains("no-cache"), expected.endsWith(u"cache"));
+        } else if (expected == "stopped")
+            QTRY_VERIFY_WITH_TIMEOUT(!form.WebBrowser1->Busy() && panel() == QStringLiteral("Stopped"), kLoadTimeout);
+        else if (expected == "find box")
+            QTRY_COMPARE(form.ActiveControl(), static_cast<QWidget*>(form.FindBox1));
+        else if (expected == "find box closed")
+            QVERIFY(!form.FindBox1->Visible());
+        else if (expected.endsWith(u"full screen"))
+            QCOMPARE(form.FullScreen(), expected == "full screen");
+        else if (expected == "home")
+            QTRY_COMPARE_WITH_TIMEOUT(addressBox()->text(), QStringLiteral("skerrywind:home"), kLoadTimeout);
+        else if (expected == "address box") {
+            QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(addressBox()));
+            QCOMPARE(addressBox()->selectedText(), b);
+            QCOMPARE(mdlGlobals::bShowToolbar, before.isEmpty());  // shown as by its own F4
+        } else if (expected.startsWith(u"Zoom"))
+            QCOMPARE((QStringList{MCommands::ZoomText(form.WebBrowser1->ZoomFactor()), panel()}), (QStringList{expected, expected}));
+        else if (expected == "printed") {
+            // One dialog for the two presses; the file holds the page's text.
+            QTRY_COMPARE_WITH_TIMEOUT(panel(), QStringLiteral("Printing done"), kLoadTimeout);
+            QCOMPARE(printDialogs, 1);
+            QProcess pdftotext;
+            pdftotext.start(QStringLiteral("pdftotext"), {printed.filePath(QStringLiteral("page.pdf")), QStringLiteral("-")});
+            QVERIFY2(pdftotext.waitForFinished(kLoadTimeout), "pdftotext (poppler-utils) is needed: tools/bootstrap installs it");
+            QVERIFY(pdftotext.readAllStandardOutput().contains("Page B"));
+        }
+        else if (expected == "closed") {
+            QVERIFY(!platform::FormRegistry::IsLoaded<frmMain>());
+            QStringList stored;
+            for (const char* key : {"Left", "Top", "Width", "Height"})
+                stored << platform::GetSetting(QStringLiteral("Skerwind32"), QStringLiteral("frmMain"), QString::fromLatin1(key));
+            QCOMPARE(stored, placement);
+        }
+        else if (expected == "toolbar hidden")
+            QCOMPARE((QList<bool>{platform::Forms<frmToolBar>().Visible(), mdlGlobals::bShowToolbar}), (QList<bool>{false, !inPage}));
+        else
+            QFAIL("unknown expectation");
+    }
+
+    // Finds as the user types, letter case ignored, in any script; Enter,
+    // Shift+Enter and F3 walk the matches round the page; Escape closes the
+    // box and clears the highlights. A page still loading is searched as far
+    // as it has come.
+    void findInPage_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("results");  // after typing, then after each key of the walk
+        const QString find = localPage("find.html");
+        QTest::newRow("walked") << find << "needle" << QStringList{"1 of 3", "2 of 3", "3 of 3", "1 of 3", "3 of 3", "1 of 3"};
+        QTest::newRow("letter case") << find << "NeEdLe" << QStringList{"1 of 3"};
+        QTest::newRow("right-to-left") << find << QStringLiteral("\u05E9\u05DC\u05D5\u05DD") << QStringList{"1 of 1"};
+        QTest::newRow("emoji") << find << QStringLiteral("\U0001F642") << QStringList{"1 of 1"};
+        QTest::newRow("not there") << find << "haystack" << QStringList{"Not found"};
+        QTest::newRow("10,000 characters") << find << QString(10000, u'n') << QStringList{"Not found"};
+        QTest::newRow("still loading") << "stalled" << "page stalled" << QStringList{"1 of 1"};
+    }
+    void findInPage()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, text);
+        QFETCH(QStringList, results);
+        frmMain& form = mainWindow();
+        form.Show();
+        if (address == "stalled") {
+            form.WebBrowser1->Navigate(server.Url(QStringLiteral("/stalled.html")));
+            QTRY_VERIFY_WITH_TIMEOUT(form.Caption().endsWith(u"[Stalled]"), kLoadTimeout);
+        } else {
+            QVERIFY(open(address));
+        }
+        QVERIFY(focusOn(form.WebBrowser1->Widget()));
+        const int plainPage = highlightPixels();
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+        QTRY_COMPARE(form.ActiveControl(), static_cast<QWidget*>(form.FindBox1));
+        QSignalSpy found(form.WebBrowser1, &platform::BrowserHost::FindTextResult);
+        form.FindBox1->txtFind->SetText(text);
+        const QKeyCombination walk[] = {Qt::Key_Return, Qt::Key_Return, Qt::Key_Return, Qt::SHIFT | Qt::Key_Return, Qt::Key_F3};
+        for (qsizetype i = 0; i < results.size(); ++i) {
+            if (i > 0)
+                QTest::keyClick(QApplication::focusWidget(), walk[i - 1].key(), walk[i - 1].keyboardModifiers());
+            QTRY_COMPARE_WITH_TIMEOUT(found.size(), i + 1, kLoadTimeout);
+            QCOMPARE(MCommands::FindResultText(found[i][0].toInt(), found[i][1].toInt()), results[i]);
+        }
+        // A page still loading writes its progress there too.
+        QCOMPARE(form.WebBrowser1->Busy() ? results.last() : panel(), results.last());
+        if (results[0] != "Not found")
+            QTRY_VERIFY_WITH_TIMEOUT(highlightPixels() > plainPage, kLoadTimeout);
+        const int highlighted = highlightPixels() - plainPage;
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE((QList<bool>{form.FindBox1->Visible(), panel().isEmpty()}), (QList<bool>{false, true}));
+        // Gone, but for a few pixels the engine may leave at their edges.
+        QTRY_VERIFY_WITH_TIMEOUT(highlightPixels() - plainPage <= highlighted / 10, kLoadTimeout);
+        QCOMPARE(QApplication::focusWidget(), view()->focusProxy());
+        // Opened again it finds its text again; a navigation closes it.
+        form.DoCommand(MCommands::Command::Find);
+        QTRY_COMPARE_WITH_TIMEOUT(found.size(), results.size() + 1, kLoadTimeout);
+        form.WebBrowser1->Navigate(localPage("news.html"));
+        QTRY_VERIFY_WITH_TIMEOUT(!form.FindBox1->Visible(), kLoadTimeout);
+    }
+
+    // The zoom of a site holds for all its pages (local files are one site)
+    // and comes back, drawn, at the next start; the address box offers the
+    // addresses of the earlier run, the most visited first.
+    void zoomAndHistoryAcrossARestart()
+    {
+        const QString news = localPage("news.html"), untitled = localPage("untitled.html");
+        mainWindow().Show();
+        QVERIFY(open(news));
+        mainWindow().DoCommand(MCommands::Command::ZoomIn);
+        mainWindow().DoCommand(MCommands::Command::ZoomIn);
+        QCOMPARE(panel(), QStringLiteral("Zoom 125%"));
+        QVERIFY(open(server.Url(QStringLiteral("/a.html"))));
+        QCOMPARE(mainWindow().WebBrowser1->ZoomFactor(), 1.0);
+        QVERIFY(open(untitled));
+        QCOMPARE(mainWindow().WebBrowser1->ZoomFactor(), 1.25);
+        QVERIFY(open(QStringLiteral("skerrywind:search")));
+        closeMainWindow();
+        platform::RecentStore::CloseAll();  // read again, as in a new run
+
+        platform::SetCommandLineArguments({news});
+        mainWindow().Show();
+        QTRY_VERIFY_WITH_TIMEOUT(addressBox()->text() == news && !mainWindow().WebBrowser1->Busy(), kLoadTimeout);
+        QCOMPARE(mainWindow().WebBrowser1->ZoomFactor(), 1.25);
+        QTRY_COMPARE_WITH_TIMEOUT(runScript(QStringLiteral("window.devicePixelRatio")), QStringLiteral("1.25"), kLoadTimeout);
+        QVERIFY(focusOn(addressBox()));
+        addressBox()->clear();
+        QTest::keyClicks(addressBox(), QStringLiteral(".HTML"));
+        auto* completer = platform::AddressCompleter::Of(addressBox());
+        QVERIFY(completer->ListVisible());
+        QCOMPARE(completer->Completions(), (QStringList{news, untitled, server.Url(QStringLiteral("/a.html"))}));
+        addressBox()->clear();
+        QTest::keyClicks(addressBox(), QStringLiteral("ERR"));
+        QCOMPARE(completer->Completions(), QStringList{"skerrywind:search"});
+    }
+
+    // With the completion list open, the first click on Go navigates, and
+    // the first click on a link in the page follows it.
+    void clickWithTheListOpen_data()
+    {
+        QTest::addColumn<bool>("onGo");
+        QTest::newRow("Go") << true;
+        QTest::newRow("a link in the page") << false;
+    }
+    void clickWithTheListOpen()
+    {
+        QFETCH(bool, onGo);
+        const QString news = localPage("news.html"), untitled = localPage("untitled.html");
+        mainWindow().Show();
+        QVERIFY(open(untitled));
+        QVERIFY(open(news));
+        QVERIFY(focusOn(addressBox()));
+        addressBox()->clear();
+        QTest::keyClicks(addressBox(), untitled);
+        auto* completer = platform::AddressCompleter::Of(addressBox());
+        QTRY_VERIFY(completer->ListVisible());  // once the folder has been listed
+        QSignalSpy documents(mainWindow().WebBrowser1, &platform::BrowserHost::DocumentComplete);
+
+        QWidget* target = onGo ? static_cast<QWidget*>(platform::Forms<frmToolBar>().cmdGo) : view();
+        QTest::mouseClick(target->window()->windowHandle(), Qt::LeftButton, {},
+                          target->mapTo(target->window(), onGo ? target->rect().center() : QPoint(40, 150)));
+
+        QVERIFY(!completer->ListVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(documents.size(), 1, kLoadTimeout);
+        QCOMPARE(documents[0][1].value<QVariant>().toString(), untitled);
+    }
+};
+
+SKERRYWIND_TEST_MAIN(TestCommandsEngine)
+#include "test_Commands_engine.moc"
