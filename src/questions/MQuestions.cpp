@@ -60,7 +60,10 @@ void ShowNext()
             continue;
         }
         showing = true;
-        front.show();
+        // A copy runs: the window's code may let events run, and one of them
+        // may empty the queue this question stands in.
+        const std::function<void()> show = front.show;
+        show();
     }
 }
 
@@ -85,20 +88,23 @@ void Answer(const std::function<void(Request*)>& answer)
 // window showing one closes.
 void Prune()
 {
+    // The window is closed once the queue is in order: closing it lets
+    // events run, which may change the queue again.
+    std::function<void()> withdrawShown;
     for (auto it = queue.begin(); it != queue.end();) {
         it->requests.removeIf([](const QPointer<PageRequest>& r) { return !isOpen(r); });
         if (!it->requests.isEmpty()) {
             ++it;
             continue;
         }
-        const bool wasShown = showing && it == queue.begin();
-        auto withdraw = std::move(it->withdraw);
-        it = queue.erase(it);
-        if (wasShown) {
+        if (showing && it == queue.begin()) {
             showing = false;
-            withdraw();
+            withdrawShown = std::move(it->withdraw);
         }
+        it = queue.erase(it);
     }
+    if (withdrawShown)
+        withdrawShown();
     ShowNext();
 }
 

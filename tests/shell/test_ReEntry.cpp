@@ -1,8 +1,10 @@
 // Every moment at which the program lets events run, tried in turn. A
 // scripted session of the real forms over the recording browser (start-up, a
-// navigation, the pointer over every control, the toolbar's commands, both
-// dialogs from the window menu, F4 both ways, close) runs once to count the
-// nested loops it enters (DoEvents, modal Show, message box), then once for
+// navigation, the pointer over every control, the toolbar's commands, a
+// page's permission and sign-in questions, find, zoom and full screen by
+// key, both dialogs from the window menu, F4 both ways, close) runs once to
+// count the nested loops it enters (DoEvents, modal Show, message box), then
+// once for
 // every pair of such a loop and an injection made as the loop begins: a
 // termination signal, or the unload of a form loaded at that moment (the main
 // window, the form whose code runs). Each run must end without a crash (under
@@ -14,6 +16,8 @@
 
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOptions.h"
+#include "questions/frmAsk.h"
+#include "questions/frmSignIn.h"
 #include "platform/forms/Timer.h"
 #include "platform/forms/WindowProc.h"
 #include "platform/system/CodeDepth.h"
@@ -75,7 +79,7 @@ const std::vector<Injection>& injections()
     static const std::vector<Injection> all{
         {QStringLiteral("SIGTERM"), [] { return true; }, [] { platform::TerminationSignals::Simulate(SIGTERM); }},
         unloadOf<frmMain>("frmMain"), unloadOf<frmToolBar>("frmToolBar"), unloadOf<frmOptions>("frmOptions"),
-        unloadOf<frmAbout>("frmAbout")};
+        unloadOf<frmAbout>("frmAbout"), unloadOf<frmAsk>("frmAsk"), unloadOf<frmSignIn>("frmSignIn")};
     return all;
 }
 
@@ -103,6 +107,23 @@ public:
         }
         if (frmToolBar* toolbar = loaded<frmToolBar>())
             press(toolbar->cmdGo);
+        // A page's questions, each answered by its first button.
+        ask(&platform::BrowserHost::PermissionRequested, QStringLiteral("127.0.0.1:8123"),
+            platform::PermissionRequest::Notifications);
+        hoverEach(loaded<frmAsk>());
+        if (frmAsk* question = loaded<frmAsk>())
+            press(question->cmdNo);
+        ask(&platform::BrowserHost::SignInRequested, QStringLiteral("127.0.0.1:8123"), QStringLiteral("Staff"), false,
+            false, QString());
+        hoverEach(loaded<frmSignIn>());
+        if (frmSignIn* question = loaded<frmSignIn>())
+            press(question->cmdCancel);
+        // Find, zoom and full screen by key, in the main window.
+        for (const auto& [key, modifiers] : {std::pair {Qt::Key_F, Qt::ControlModifier}, {Qt::Key_X, Qt::NoModifier},
+                                             {Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Equal, Qt::ControlModifier},
+                                             {Qt::Key_0, Qt::ControlModifier}, {Qt::Key_F11, Qt::NoModifier},
+                                             {Qt::Key_F11, Qt::NoModifier}})
+            keyInMain(key, modifiers);
         fromWindowMenu(2);
         hoverEach(loaded<frmOptions>());
         if (frmOptions* options = loaded<frmOptions>())
@@ -133,23 +154,37 @@ public:
         // toolbar and once more in the main window.
         for (bool inMain : {true, true, false, true}) {
             QWidget* window = inMain ? static_cast<QWidget*>(loaded<frmMain>()) : loaded<frmToolBar>();
-            if (!window || !window->isVisible())
-                continue;
-            QApplication::setActiveWindow(window);
-            QWidget* focus = QApplication::focusWidget();
-            QTest::keyClick(focus && focus->window() == window ? focus : window, Qt::Key_F4);
+            keyIn(window, Qt::Key_F4, Qt::NoModifier);
         }
         if (frmMain* main = loaded<frmMain>())
             main->close();
     }
 
 private:
+    // A page's request, raised by the main window's browser.
+    template <class Request, class... Args>
+    static void ask(void (platform::BrowserHost::*event)(Request*), Args&&... args)
+    {
+        if (frmMain* main = loaded<frmMain>())
+            static_cast<RecordingBrowser*>(main->WebBrowser1)->RaiseRequest(event, std::forward<Args>(args)...);
+    }
+    // A key pressed in a window, where it goes: to its focused control.
+    static void keyIn(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers)
+    {
+        if (!window || !window->isVisible())
+            return;
+        QApplication::setActiveWindow(window);
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus && focus->window() == window ? focus : window, key, modifiers);
+    }
+    static void keyInMain(Qt::Key key, Qt::KeyboardModifiers modifiers) { keyIn(loaded<frmMain>(), key, modifiers); }
     // One tick of every timer of the loaded forms, as after the pointer moved.
     static void tickAll()
     {
         QList<QPointer<platform::Timer>> timers;
         for (QWidget* form : {static_cast<QWidget*>(loaded<frmMain>()), static_cast<QWidget*>(loaded<frmToolBar>()),
-                              static_cast<QWidget*>(loaded<frmOptions>()), static_cast<QWidget*>(loaded<frmAbout>())})
+                              static_cast<QWidget*>(loaded<frmOptions>()), static_cast<QWidget*>(loaded<frmAbout>()),
+                              static_cast<QWidget*>(loaded<frmAsk>()), static_cast<QWidget*>(loaded<frmSignIn>())})
             if (form)
                 for (platform::Timer* timer : form->findChildren<platform::Timer*>())
                     timers << timer;

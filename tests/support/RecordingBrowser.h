@@ -4,6 +4,7 @@
 // chosen call fail.
 #include "platform/system/AppError.h"
 #include "platform/engine/BrowserHost.h"
+#include "platform/system/CodeDepth.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -31,20 +32,27 @@ public:
     // error `number` after they are recorded.
     void FailOn(const QString& name, int32_t number = platform::errInvalidProcedureCall);
 
-    void RaiseStatusTextChange(const QString& text) { emit StatusTextChange(text); }
-    void RaiseTitleChange(const QString& text) { emit TitleChange(text); }
-    void RaiseDocumentComplete(const QString& url) { emit DocumentComplete(this, QVariant(url)); }
+    // The events, raised as the engine raises them: from an event it
+    // delivers, so that the program's code counts as running meanwhile.
+    void RaiseStatusTextChange(const QString& text) { platform::CodeScope scope; emit StatusTextChange(text); }
+    void RaiseTitleChange(const QString& text) { platform::CodeScope scope; emit TitleChange(text); }
+    void RaiseDocumentComplete(const QString& url)
+    {
+        platform::CodeScope scope;
+        emit DocumentComplete(this, QVariant(url));
+    }
     // A page's request, owned by this browser; refused when nothing handles
     // the event, as the engine's are.
     template <class Request, class... Args>
     Request* RaiseRequest(void (BrowserHost::*event)(Request*), Args&&... args)
     {
+        platform::CodeScope scope;
         auto* request = new Request(std::forward<Args>(args)..., this);
         Ask(event, request);
         return request;
     }
-    void RaiseBeforeNavigate(const QString& url) { emit BeforeNavigate(url); }
-    void RaiseFindTextResult(int active, int count) { emit FindTextResult(active, count); }
+    void RaiseBeforeNavigate(const QString& url) { platform::CodeScope scope; emit BeforeNavigate(url); }
+    void RaiseFindTextResult(int active, int count) { platform::CodeScope scope; emit FindTextResult(active, count); }
 
     void Navigate(const QString& URL) override { record(QStringLiteral("Navigate"), URL); }
     void GoHome() override { record(QStringLiteral("GoHome")); }

@@ -299,14 +299,19 @@ void Form::SetFullScreen(bool on)
         statesBeforeFullScreen_ = windowState() & ~Qt::WindowFullScreen;
         setWindowState(windowState() | Qt::WindowFullScreen);
     } else {
+        // Until the window is back in place, the placement from before is
+        // the form's: code that runs on the way (a resize lets events run)
+        // may store it.
         const QRect before = *placementBeforeFullScreen_;
+        restoringPlacement_ = true;
         setWindowState(statesBeforeFullScreen_);
         // The window manager may give back another size; the one from before counts.
-        placementBeforeFullScreen_.reset();
         if (statesBeforeFullScreen_ == Qt::WindowNoState) {
             resize(before.size());
             placeFrame(before.topLeft());
         }
+        restoringPlacement_ = false;
+        placementBeforeFullScreen_.reset();
     }
 }
 
@@ -518,7 +523,7 @@ void Form::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     // The window manager may end the full screen by its own means.
-    if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowFullScreen))
+    if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowFullScreen) && !restoringPlacement_)
         placementBeforeFullScreen_.reset();
     if (event->type() == QEvent::WindowStateChange && loaded_ && !unloading_)
         Form_Resize();

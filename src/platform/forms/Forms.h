@@ -233,6 +233,7 @@ private:
     // The frame's corner and the client size before the window went full screen.
     std::optional<QRect> placementBeforeFullScreen_;
     Qt::WindowStates statesBeforeFullScreen_;
+    bool restoringPlacement_ = false;
     int frameChecks_ = 0;
     bool loaded_ = false;
     bool unloading_ = false;
