@@ -19,8 +19,8 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineView>
 
-#include <utility>
 #include <algorithm>
+#include <utility>
 
 namespace platform {
 
