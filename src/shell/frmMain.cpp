@@ -18,6 +18,8 @@
 #include "shell/MPageFullScreen.h"
 #include "toolbar/frmToolBar.h"
 
+#include <QPointer>
+
 namespace {
 constexpr float kDesignFrameWidth = 120;   // left and right borders, 60 each
 constexpr float kDesignFrameHeight = 405;  // title bar and top border 345, bottom border 60
@@ -512,15 +514,20 @@ void frmMain::WebBrowser1_PageDialog(platform::PageDialogRequest* Request)
 
 void frmMain::WebBrowser1_FullScreenRequested(platform::FullScreenRequest* Request)
 {
+    // The window's resize lets events run; the page may withdraw its request
+    // meanwhile.
+    const QPointer<platform::FullScreenRequest> request(Request);
     try {
-        if (Request->On())
+        if (request->On())
             MPageFullScreen::Enter(*this);
         else
             MPageFullScreen::Leave(*this);
         LayOutBrowser();
-        Request->Accept();
+        if (request)
+            request->Accept();
     } catch (...) {
-        Request->Refuse();
+        if (request)
+            request->Refuse();
         MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_FullScreenRequested"),
                            platform::Err().Number);
     }

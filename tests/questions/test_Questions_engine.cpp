@@ -330,7 +330,7 @@ private slots:
                 desktop.Emit(desktopSignal, {1u, 2u});
             QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), kPrefix + title + "]", kTimeout);
             if (desktopSignal == "ActionInvoked")
-                QTRY_COMPARE(QApplication::activeWindow(), &form);
+                QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &form, kTimeout);
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(form.StatusBar->Panels(1).Text(), status, kTimeout);
             QCOMPARE(form.Caption(), kPrefix + title + "]");

@@ -193,7 +193,8 @@ private slots:
         }
         QVERIFY(focusOn(inPage || before == "toolbar hidden" ? form.WebBrowser1->Widget() : addressBox()));
         if (inPage)
-            QTRY_COMPARE(runScript(QStringLiteral("document.activeElement.id")), QStringLiteral("field"));
+            QTRY_COMPARE_WITH_TIMEOUT(runScript(QStringLiteral("document.activeElement.id")), QStringLiteral("field"),
+                                      kLoadTimeout);
         const auto requestsForB = [&] {
             return std::count_if(server.Requests.cbegin(), server.Requests.cend(),
                                  [](const QByteArray& head) { return head.startsWith("GET /b.html "); });
@@ -224,7 +225,7 @@ private slots:
         } else if (expected == "stopped")
             QTRY_VERIFY_WITH_TIMEOUT(!form.WebBrowser1->Busy() && panel() == QStringLiteral("Stopped"), kLoadTimeout);
         else if (expected == "find box")
-            QTRY_COMPARE(form.ActiveControl(), static_cast<QWidget*>(form.FindBox1));
+            QTRY_COMPARE_WITH_TIMEOUT(form.ActiveControl(), static_cast<QWidget*>(form.FindBox1), kLoadTimeout);
         else if (expected == "find box closed")
             QVERIFY(!form.FindBox1->Visible());
         else if (expected.endsWith(u"full screen"))
@@ -232,7 +233,7 @@ private slots:
         else if (expected == "home")
             QTRY_COMPARE_WITH_TIMEOUT(addressBox()->text(), QStringLiteral("skerrywind:home"), kLoadTimeout);
         else if (expected == "address box") {
-            QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(addressBox()));
+            QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(addressBox()), kLoadTimeout);
             QCOMPARE(addressBox()->selectedText(), b);
             QCOMPARE(mdlGlobals::bShowToolbar, before.isEmpty());  // shown as by its own F4
         } else if (expected.startsWith(u"Zoom"))
@@ -294,7 +295,7 @@ private slots:
         const int plainPage = highlightPixels();
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
-        QTRY_COMPARE(form.ActiveControl(), static_cast<QWidget*>(form.FindBox1));
+        QTRY_COMPARE_WITH_TIMEOUT(form.ActiveControl(), static_cast<QWidget*>(form.FindBox1), kLoadTimeout);
         QSignalSpy found(form.WebBrowser1, &platform::BrowserHost::FindTextResult);
         form.FindBox1->txtFind->SetText(text);
         const QKeyCombination walk[] = {Qt::Key_Return, Qt::Key_Return, Qt::Key_Return, Qt::SHIFT | Qt::Key_Return, Qt::Key_F3};
@@ -376,7 +377,7 @@ private slots:
         addressBox()->clear();
         QTest::keyClicks(addressBox(), untitled);
         auto* completer = platform::AddressCompleter::Of(addressBox());
-        QTRY_VERIFY(completer->ListVisible());  // once the folder has been listed
+        QTRY_VERIFY_WITH_TIMEOUT(completer->ListVisible(), kLoadTimeout);  // once the folder has been listed
         QSignalSpy documents(mainWindow().WebBrowser1, &platform::BrowserHost::DocumentComplete);
 
         QWidget* target = onGo ? static_cast<QWidget*>(platform::Forms<frmToolBar>().cmdGo) : view();
