@@ -199,6 +199,14 @@ private slots:
         QCOMPARE(box.Caption(), kOtherSite + " wants to use your microphone");
         last->Withdraw();
         QVERIFY(!shown<frmAsk>());
+
+        // A request that comes after the main window was unloaded, while it
+        // waits to be destroyed, is refused at once: nobody would answer it.
+        platform::CodeScope running;
+        RecordingBrowser* browser = RecordingBrowser::Last();
+        platform::FormRegistry::UnloadIfLoaded<frmMain>();
+        QPointer<PermissionRequest> late = browser->RaiseRequest(&BrowserHost::PermissionRequested, kSite, K::Camera);
+        QVERIFY(late && late->IsAnswered() && !late->Granted());
     }
 
     void signIn_data()

@@ -103,11 +103,12 @@ signals:
 
 protected:
     // Raises the event with the request, or refuses the request when nothing
-    // handles the event: a page never waits for an answer nobody gives.
+    // handles the event (none is connected, or the form that handles it was
+    // unloaded and silenced it): a page never waits for an answer nobody gives.
     template <class Request>
     void Ask(void (BrowserHost::*event)(Request*), Request* request)
     {
-        if (isSignalConnected(QMetaMethod::fromSignal(event)))
+        if (isSignalConnected(QMetaMethod::fromSignal(event)) && !signalsBlocked())
             emit(this->*event)(request);
         else
             request->Refuse();
