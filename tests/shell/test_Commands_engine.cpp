@@ -29,6 +29,7 @@ const bool kEngineFlags = [] {
     return true;
 }();
 constexpr int kLoadTimeout = 30000;
+constexpr int kScriptAnswerTimeout = 5000;
 
 QByteArray page(const char* title)
 {
@@ -64,11 +65,14 @@ bool focusOn(QWidget* widget)
     return QTest::qWaitFor([&] { return QApplication::focusWidget() == focused; }, kLoadTimeout);
 }
 
+// The script's answer, or "(no answer)". The answer is lost when the page
+// navigates meanwhile (a reload the row before started), so the wait is
+// short and callers that wait for a value ask again.
 QString runScript(const QString& script)
 {
     QString result = QStringLiteral("(no answer)");
     view()->page()->runJavaScript(script, [&](const QVariant& value) { result = value.toString(); });
-    (void)QTest::qWaitFor([&] { return result != QStringLiteral("(no answer)"); }, kLoadTimeout);
+    (void)QTest::qWaitFor([&] { return result != QStringLiteral("(no answer)"); }, kScriptAnswerTimeout);
     return result;
 }
 
