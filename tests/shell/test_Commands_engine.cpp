@@ -166,6 +166,9 @@ private slots:
         // (after page A where the row goes back).
         frmMain& form = mainWindow();
         form.Show();
+        // A reload the row before started is let finish: Escape would stop it
+        // half way and leave an empty document at page B's address.
+        QTRY_VERIFY_WITH_TIMEOUT(!form.WebBrowser1->Busy(), kLoadTimeout);
         form.DoCommand(MCommands::Command::Escape);
         form.WebBrowser1->SetZoomFactor(1.0);
         platform::Forms<frmToolBar>().Show(platform::vbModeless, &form);
