@@ -3,11 +3,11 @@
 // navigation, the pointer over every control, the toolbar's commands, a
 // page's permission and sign-in questions, find, zoom and full screen by
 // key, both dialogs from the window menu, F4 both ways, close) runs once to
-// count the nested loops it enters (DoEvents, modal Show, message box), then
-// once for
-// every pair of such a loop and an injection made as the loop begins: a
-// termination signal, or the unload of a form loaded at that moment (the main
-// window, the form whose code runs). Each run must end without a crash (under
+// count the nested loops it enters (DoEvents, modal Show, message box, a
+// page's wait for an answer), then once for every pair of such a loop and an
+// injection made as the loop begins: a termination signal, or the unload of a
+// form loaded at that moment (the main window, the form whose code runs, a
+// question window). Each run must end without a crash (under
 // AddressSanitizer a use after free is one), with no form left, and with the
 // stored preferences and placements kept or written as a close writes them.
 #include "FakePointer.h"
