@@ -10,10 +10,14 @@
 #include "shell/frmMain.h"
 
 namespace {
-// A later start that the running program did not take says so in a box too
-// (a termination signal closes it), then ends with the status given.
+// A later start that the running program did not take says so in a box too,
+// where there is a display (a termination signal closes it), then ends with
+// the status given.
 int sayNotResponding(int argc, char** argv, int status)
 {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return status;
     platform::PrepareStartupEnvironment();
     platform::Application app(argc, argv);
     platform::TerminationSignals::SetHandler([](int) {});
