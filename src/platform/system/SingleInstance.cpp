@@ -39,8 +39,8 @@ namespace platform {
 namespace {
 constexpr qsizetype kHeaderBytes = 4;
 constexpr char kAnswer[] = {'o', 'k'};
-// The fallback folder is this and the user id; the socket and the lock are
-// this and a hash of the config folder.
+// The fallback folder is this and the user id; a socket and its lock are
+// this and a hash of their folder.
 constexpr auto kNamePrefix = "skerrywind-";
 constexpr qsizetype kNameHashChars = 16;
 // How often a later start looks again while the running program holds the
@@ -79,8 +79,8 @@ bool isPrivateFolder(const std::string& path)
 
 bool isAbsolute(const char* path) { return path && path[0] == '/'; }
 
-// The config folder with symbolic links and "." or ".." resolved, so that
-// every way of naming it gives one socket.
+// The folder with symbolic links and "." or ".." resolved, so that every
+// way of naming it gives one socket.
 QString resolvedFolder(const QString& folder)
 {
     const QFileInfo info(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
