@@ -3,10 +3,28 @@
 #include "platform/system/Application.h"
 #include "platform/engine/GraphicsPath.h"
 #include "platform/system/MessageBox.h"
+#include "platform/system/PrivateFolders.h"
 #include "platform/system/SingleInstance.h"
 #include "platform/system/StartupEnvironment.h"
 #include "platform/system/TerminationSignals.h"
 #include "shell/frmMain.h"
+
+namespace {
+// A later start that the running program did not take says so in a box too,
+// where there is a display (a termination signal closes it), then ends with
+// the status given.
+int sayNotResponding(int argc, char** argv, int status)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return status;
+    platform::PrepareStartupEnvironment();
+    platform::Application app(argc, argv);
+    platform::TerminationSignals::SetHandler([](int) {});
+    platform::MsgBox(platform::SingleInstance::NotRespondingText(), platform::vbExclamation);
+    return status;
+}
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -15,15 +33,19 @@ int main(int argc, char** argv)
     platform::TerminationSignals::Install();
 
     // A later start hands its command line to the program already running
-    // for this user and ends here, before any engine starts.
+    // for this user and its folders and ends here, before any engine starts.
     platform::SingleInstance instance;
     if (const std::optional<int> status = instance.HandOver(argc, argv))
-        return *status;
+        return instance.NotResponding() ? sayNotResponding(argc, argv, *status) : *status;
 
+    platform::MakeProgramFoldersPrivate();
     platform::PrepareStartupEnvironment();
     platform::ChooseGraphicsPath();
     platform::Application app(argc, argv);
     platform::SetAppTitle(QStringLiteral("Skerwind32"));
+    // Later starts are taken from the first time the main window lets
+    // events run.
+    instance.Listen();
 
     // A termination signal closes the main window as the user would, so its
     // unload stores the preferences and the placements.
@@ -35,10 +57,16 @@ int main(int argc, char** argv)
     if (platform::TerminationSignals::Received())
         closeMainWindow();
     // What later starts hand over goes to the main window once it is loaded;
-    // what came during its load was held until now.
+    // what came during its load was held until now. Once it is gone they
+    // wait for this process to end.
     instance.SetReceiver([](const QString& commandLine) {
-        if (platform::FormRegistry::IsLoaded<frmMain>())
-            platform::Forms<frmMain>().ReceiveCommandLine(commandLine);
+        if (!platform::FormRegistry::IsLoaded<frmMain>())
+            return false;
+        platform::Forms<frmMain>().ReceiveCommandLine(commandLine);
+        return true;
     });
-    return app.Run();
+    const int status = app.Run();
+    instance.StopListening();
+    instance.HoldLocksUntilExit();
+    return status;
 }

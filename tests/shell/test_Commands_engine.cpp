@@ -332,7 +332,7 @@ private slots:
 
     // The zoom of a site holds for all its pages (local files are one site)
     // and comes back, drawn, at the next start; the address box offers the
-    // addresses of the earlier run, the most visited first.
+    // addresses of the earlier run that opened, the most visited first.
     void zoomAndHistoryAcrossARestart()
     {
         const QString news = localPage("news.html"), untitled = localPage("untitled.html");
@@ -346,6 +346,10 @@ private slots:
         QVERIFY(open(untitled));
         QCOMPARE(mainWindow().WebBrowser1->ZoomFactor(), 1.25);
         QVERIFY(open(QStringLiteral("skerrywind:search")));
+        // Neither a failed load, nor an address that carries its page, nor
+        // text that is no address is recorded.
+        for (const char* unrecorded : {"http://127.0.0.1:1/failed.html", "data:text/html,<title>data.html</title>", "nosuch:page.html"})
+            QVERIFY(open(QString::fromLatin1(unrecorded)));
         closeMainWindow();
         platform::RecentStore::CloseAll();  // read again, as in a new run
 

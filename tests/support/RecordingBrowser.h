@@ -36,9 +36,11 @@ public:
     // delivers, so that the program's code counts as running meanwhile.
     void RaiseStatusTextChange(const QString& text) { platform::CodeScope scope; emit StatusTextChange(text); }
     void RaiseTitleChange(const QString& text) { platform::CodeScope scope; emit TitleChange(text); }
+    // A document completes as a navigation that committed: a visit.
     void RaiseDocumentComplete(const QString& url)
     {
         platform::CodeScope scope;
+        RecordVisit(url);
         emit DocumentComplete(this, QVariant(url));
     }
     // A page's request, owned by this browser; refused when nothing handles

@@ -275,6 +275,7 @@ private slots:
                 emit edit->customContextMenuRequested(QPoint(5, 5));
                 auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
                 QCOMPARE(menu->actions().last()->text(), QStringLiteral("Clear address history"));
+                QCOMPARE(menu->actions().at(menu->actions().size() - 2)->text(), QStringLiteral("Clear site zoom"));
                 menu->actions().last()->trigger();
                 menu->close();
             } else {

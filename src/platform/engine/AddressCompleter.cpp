@@ -1,6 +1,7 @@
 #include "platform/engine/AddressCompleter.h"
 
 #include "platform/engine/AddressHistory.h"
+#include "platform/engine/SiteZoom.h"
 
 #include <QApplication>
 #include <QFileSystemModel>
@@ -19,6 +20,7 @@ namespace platform {
 namespace {
 const QString kFileScheme = QStringLiteral("file:");
 const QString kFileUrlPrefix = QStringLiteral("file://");
+const QString kClearZoom = QStringLiteral("Clear site zoom");
 const QString kClearHistory = QStringLiteral("Clear address history");
 constexpr int kVisibleRows = 8;
 // The list is at least this wide, in pixels, so that addresses can be read
@@ -318,6 +320,8 @@ void AddressCompleter::showContextMenu(const QPoint& position)
     QMenu* menu = edit_->createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addSeparator();
+    // Each list the program keeps about the sites visited has its own entry.
+    menu->addAction(kClearZoom, this, [] { SiteZoom::Clear(); });
     menu->addAction(kClearHistory, this, [] { AddressHistory::Clear(); });
     // Opened without waiting for it: the action runs when chosen.
     menu->popup(edit_->mapToGlobal(position));

@@ -10,7 +10,8 @@
 // the list, which then stays closed until the user types again. A folder
 // listing that arrives after the user has moved on does not reopen it.
 //
-// The box's context menu also offers "Clear address history".
+// The box's context menu also offers "Clear site zoom" and "Clear address
+// history".
 #include <QCompleter>
 
 class QFileSystemModel;

@@ -1,9 +1,12 @@
 #pragma once
-// The addresses of the documents the browser completed, in this run and in
-// earlier ones: what the address box offers as completions, most visited
-// first and, among equally visited ones, most recent first. Kept in the
-// per-user data folder for the most recently visited addresses. Every
-// browser host feeds it from its DocumentComplete event.
+// The addresses of the pages the browser opened, in this run and in earlier
+// ones: what the address box offers as completions, ranked by how often and
+// how recently each was visited (frecency): most visited first, a visit
+// counting half as much for every month gone by, the more recent first among
+// equals. Kept in the per-user data folder for the addresses that rank
+// highest, so that a burst of addresses visited once cannot push out the
+// often visited ones. Browser hosts record a visit when a navigation
+// committed (BrowserHost::RecordVisit).
 #include <QString>
 #include <QStringList>
 
@@ -16,15 +19,21 @@ class RecentStore;
 class AddressHistory {
 public:
     static constexpr int kCapacity = 1000;
+    // The longest address kept.
+    static constexpr int kMaxAddressChars = 2048;
 
     // The history in that order, as a model for completers; it follows
     // every change.
     static QStringListModel* Model();
     static QStringList Addresses();
-    // A visit of the address now. An empty address is not kept; the same
-    // address again right after itself (a reload, a page's frames) is not
-    // another visit.
+    // A visit of the address now. Addresses not worth offering again are
+    // not kept (see Recordable); the same address again right after itself
+    // (a reload) is not another visit.
     static void Add(const QString& address);
+    // Whether an address is kept: not empty, at most kMaxAddressChars long,
+    // and not one that carries its content or script in itself (data:,
+    // javascript:, blob:).
+    static bool Recordable(const QString& address);
     // Forgets every address, on disk too.
     static void Clear();
 

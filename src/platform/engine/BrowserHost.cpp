@@ -27,14 +27,16 @@ PrintDialogHook& printDialogHook()
 
 BrowserHost::BrowserHost(QObject* parent) : QObject(parent)
 {
-    // Every completed address is offered again by the address box, in this
-    // run and the next; a history that cannot be saved says so here.
-    connect(this, &BrowserHost::DocumentComplete, this,
-            [](QObject*, const QVariant& URL) { AddressHistory::Add(URL.toString()); });
+    // A history that cannot be saved says so here.
     connect(&AddressHistory::Store(), &RecentStore::writeFailed, this, &BrowserHost::StatusTextChange);
 }
 
 BrowserHost::~BrowserHost() = default;
+
+void BrowserHost::RecordVisit(const QString& address)
+{
+    AddressHistory::Add(address);
+}
 
 void BrowserHost::SetFocus()
 {

@@ -102,6 +102,11 @@ signals:
     void PageDialog(platform::PageDialogRequest* Request);
 
 protected:
+    // A navigation to the address committed: the address box offers it
+    // again, in this run and the next. Failed loads, error pages and text
+    // that is no address are never recorded.
+    void RecordVisit(const QString& address);
+
     // Raises the event with the request, or refuses the request when nothing
     // handles the event (none is connected, or the form that handles it was
     // unloaded and silenced it): a page never waits for an answer nobody gives.

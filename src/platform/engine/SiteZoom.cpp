@@ -12,7 +12,7 @@ namespace platform {
 
 namespace {
 const QString kFileName = QStringLiteral("zoom.txt");
-const QString kKind = QStringLiteral("skerrywind site zoom 1");
+const QString kKind = QStringLiteral("skerrywind site zoom 2");
 const QString kWhat = QStringLiteral("the zoom of sites");
 constexpr int kFieldCount = 1;  // the factor
 }  // namespace
@@ -20,7 +20,7 @@ constexpr int kFieldCount = 1;  // the factor
 RecentStore& SiteZoom::Store()
 {
     // Owned by the application, so it is written out before the application goes.
-    static RecentStore* store = new RecentStore(kFileName, kKind, kWhat, kFieldCount, kCapacity,
+    static RecentStore* store = new RecentStore(kFileName, kKind, kWhat, kFieldCount, kCapacity, {},
                                                 QCoreApplication::instance());
     return *store;
 }
@@ -57,8 +57,11 @@ void SiteZoom::Opened(const QUrl& url)
     const QString site = SiteOf(url);
     if (site.isEmpty())
         return;
-    if (const RecentStore::Record* record = Store().Find(site))
-        Store().Put(site, QStringList(record->fields));
+    const std::vector<RecentStore::Record>& records = Store().Records();
+    if (!records.empty() && records.front().key == site)
+        return;  // the most recent already
+    if (Store().Find(site))
+        Store().Touch(site);
 }
 
 void SiteZoom::SetFactor(const QUrl& url, double factor)
@@ -72,6 +75,12 @@ void SiteZoom::SetFactor(const QUrl& url, double factor)
         return;
     }
     Store().Put(site, {QString::number(factor)});
+}
+
+void SiteZoom::Clear()
+{
+    Store().Clear();
+    Store().Flush();
 }
 
 }  // namespace platform

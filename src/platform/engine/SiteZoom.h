@@ -2,7 +2,8 @@
 // The zoom of each site, remembered across runs: a site is a scheme and a
 // host ("https://example.org"); addresses without a host share one entry per
 // scheme (all local files are "file:"). Only zoom other than 100% is kept,
-// for the most recently zoomed sites.
+// for the most recently opened sites; two programs sharing the data folder
+// keep both one's and the other's.
 #include <QString>
 
 class QUrl;
@@ -28,6 +29,8 @@ public:
     // Remembers the zoom (kept within the engine's range) of the address's
     // site; 1.0 forgets it.
     static void SetFactor(const QUrl& url, double factor);
+    // Forgets the zoom of every site, on disk too.
+    static void Clear();
 
     // The store behind it (process-wide, created on first use).
     static RecentStore& Store();

@@ -263,6 +263,8 @@ void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         break;
     case QWebEngineLoadingInfo::LoadSucceededStatus: {
         const QString address = addressError_.isEmpty() ? AddressForPeople(view_->url()) : loadingAddress_;
+        // The page asked for, not one of the error pages that stand in for it.
+        const bool visited = addressError_.isEmpty() && !info.isErrorPage();
         // A redirect may have ended on another site.
         applySiteZoom(view_->url());
         SiteZoom::Opened(view_->url());
@@ -273,6 +275,8 @@ void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         // been read; ask again now that it has loaded.
         if (isAddressTitle(view_->page()->title()))
             resolveTitle(view_->page()->title());
+        if (visited)
+            RecordVisit(address);
         emit DocumentComplete(this, QVariant(address));
         break;
     }

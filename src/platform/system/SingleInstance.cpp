@@ -1,5 +1,6 @@
 #include "platform/system/SingleInstance.h"
 
+#include "platform/system/PrivateFolders.h"
 #include "platform/system/Settings.h"
 
 #include <QCoreApplication>
@@ -9,10 +10,12 @@
 #include <QSocketNotifier>
 #include <QStringDecoder>
 #include <QStringList>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -36,15 +39,16 @@ namespace platform {
 namespace {
 constexpr qsizetype kHeaderBytes = 4;
 constexpr char kAnswer[] = {'o', 'k'};
-constexpr mode_t kPrivateFolderMode = 0700;
-constexpr mode_t kLockFileMode = 0600;
-// The fallback folder is this and the user id; the socket and the lock are
-// this and a hash of the config folder.
+// The fallback folder is this and the user id; a socket and its lock are
+// this and a hash of their folder.
 constexpr auto kNamePrefix = "skerrywind-";
 constexpr qsizetype kNameHashChars = 16;
 // How often a later start looks again while the running program holds the
-// lock but does not listen (it is just starting, or just ending).
+// locks but does not listen (it is starting, or ending).
 constexpr int kRetryMs = 10;
+// For tests of the end of a run: with this set in the environment, the
+// program stops itself (SIGSTOP) as it stops listening, holding its locks.
+constexpr auto kStopWhenEndingVariable = "SKERRYWIND_STOP_WHEN_ENDING";
 // A connection that has not sent its whole message by then is dropped, so a
 // silent one cannot hold the others up for long.
 constexpr int kReadTimeoutMs = 1000;
@@ -75,8 +79,8 @@ bool isPrivateFolder(const std::string& path)
 
 bool isAbsolute(const char* path) { return path && path[0] == '/'; }
 
-// The config folder with symbolic links and "." or ".." resolved, so that
-// every way of naming it gives one socket.
+// The folder with symbolic links and "." or ".." resolved, so that every
+// way of naming it gives one socket.
 QString resolvedFolder(const QString& folder)
 {
     const QFileInfo info(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
@@ -134,17 +138,24 @@ bool waitFor(int fd, short events, Clock::time_point deadline)
     }
 }
 
-// Sends the message and waits for the answer; true when the program took it.
-bool sendAndAwaitAnswer(int fd, const QByteArray& message, Clock::time_point deadline)
+// What came of handing the command line over on one connection.
+enum class Answer {
+    Taken,   // the running program took it
+    Closed,  // the connection ended without an answer: it takes none now
+    Silent,  // no answer by the deadline
+};
+
+// Sends the message and waits for the answer.
+Answer sendAndAwaitAnswer(int fd, const QByteArray& message, Clock::time_point deadline)
 {
     for (qsizetype sent = 0; sent < message.size();) {
         const ssize_t n = ::send(fd, message.constData() + sent, size_t(message.size() - sent), MSG_NOSIGNAL);
         if (n > 0)
             sent += n;
         else if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return false;
+            return Answer::Closed;
         else if (!waitFor(fd, POLLOUT, deadline))
-            return false;
+            return Answer::Silent;
     }
     char answer[sizeof(kAnswer)];
     size_t received = 0;
@@ -153,11 +164,18 @@ bool sendAndAwaitAnswer(int fd, const QByteArray& message, Clock::time_point dea
         if (n > 0)
             received += size_t(n);
         else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            return false;
+            return Answer::Closed;
         else if (!waitFor(fd, POLLIN, deadline))
-            return false;
+            return Answer::Silent;
     }
-    return std::memcmp(answer, kAnswer, sizeof(kAnswer)) == 0;
+    return std::memcmp(answer, kAnswer, sizeof(kAnswer)) == 0 ? Answer::Taken : Answer::Closed;
+}
+
+// The later start on the other end has given up waiting and closed.
+bool peerGone(int fd)
+{
+    pollfd entry {fd, 0, 0};
+    return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
 // Makes the socket path free for this process's socket; called with the lock
@@ -232,60 +250,67 @@ ReceivedFrame ReadFrame(QByteArrayView received)
 }
 
 InstancePlace ChooseInstancePlace(const char* runtimeFolderVariable, const char* tmpFolderVariable,
-                                  const QString& configFolder)
+                                  const QString& folder)
 {
-    std::string folder;
+    const QByteArray hash =
+        QCryptographicHash::hash(resolvedFolder(folder).toUtf8(), QCryptographicHash::Sha256).toHex().left(kNameHashChars);
+    const std::string name = '/' + std::string(kNamePrefix) + hash.toStdString();
+    const auto placeIn = [&](const std::string& place) { return InstancePlace {place + name + ".socket", place + name + ".lock", {}}; };
+    const auto fits = [](const InstancePlace& place) { return place.socket.size() < sizeof(sockaddr_un::sun_path); };
+
     if (isAbsolute(runtimeFolderVariable) && isPrivateFolder(runtimeFolderVariable)) {
-        folder = runtimeFolderVariable;
-    } else {
-        folder = std::string(isAbsolute(tmpFolderVariable) ? tmpFolderVariable : "/tmp") + '/' + kNamePrefix
-                 + std::to_string(::geteuid());
-        ::mkdir(folder.c_str(), kPrivateFolderMode);
-        if (!isPrivateFolder(folder))
-            return {{}, {}, "no private folder for the socket (" + folder + " is not a folder of this user's with mode 0700)"};
+        if (const InstancePlace place = placeIn(runtimeFolderVariable); fits(place))
+            return place;
     }
-    const QByteArray hash = QCryptographicHash::hash(resolvedFolder(configFolder).toUtf8(), QCryptographicHash::Sha256)
-                                .toHex()
-                                .left(kNameHashChars);
-    const std::string base = folder + '/' + kNamePrefix + hash.toStdString();
-    InstancePlace place {base + ".socket", base + ".lock", {}};
-    if (place.socket.size() >= sizeof(sockaddr_un::sun_path))
+    const std::string fallback = std::string(isAbsolute(tmpFolderVariable) ? tmpFolderVariable : "/tmp") + '/'
+                                 + kNamePrefix + std::to_string(::geteuid());
+    ::mkdir(fallback.c_str(), kPrivateFolderMode);
+    if (!isPrivateFolder(fallback))
+        return {{}, {}, "no private folder for the socket (" + fallback + " is not a folder of this user's with mode 0700)"};
+    const InstancePlace place = placeIn(fallback);
+    if (!fits(place))
         return {{}, {}, "the socket path " + place.socket + " is too long"};
     return place;
 }
 
 // ---- the listening side ----
 
+namespace {
+// A connection whose later start waits for its answer; closed with the last
+// copy, answered or not.
+struct Connection {
+    explicit Connection(int descriptor) : fd(descriptor) {}
+    ~Connection() { ::close(fd); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    void Answer() const { [[maybe_unused]] const ssize_t sent = ::send(fd, kAnswer, sizeof(kAnswer), MSG_NOSIGNAL); }
+    int fd;
+};
+}  // namespace
+
 struct SingleInstance::Server {
-    std::string socketPath;
-    int listenFd = -1;
+    struct Arrival {
+        QString text;
+        int fd;
+    };
+
+    std::vector<std::string> socketPaths;
+    std::vector<int> listenFds;
     int stopFd = -1;     // written to end the thread
-    int arrivedFd = -1;  // written by the thread for each command line taken
+    int arrivedFd = -1;  // written by the thread for each command line read
     std::mutex mutex;
-    std::deque<QString> arrived;
+    std::deque<Arrival> arrived;
     std::thread thread;
-    // The main thread's side, from SetReceiver on.
+    bool listening = false;
+    bool stopped = false;
+    // The main thread's side.
+    QObject* context = nullptr;
     std::unique_ptr<QSocketNotifier> notifier;
     Receiver receiver;
+    std::vector<QString> held;
 
-    // Answers on the listening socket `fd` from a thread of its own; nothing
-    // (the socket closed and removed) when the thread cannot be had.
-    static std::unique_ptr<Server> Start(std::string path, int fd)
-    {
-        auto server = std::unique_ptr<Server>(new Server(std::move(path), fd));
-        if (server->stopFd < 0 || server->arrivedFd < 0)
-            return nullptr;
-        try {
-            server->thread = std::thread([raw = server.get()] { raw->run(); });
-        } catch (const std::system_error&) {
-            return nullptr;
-        }
-        return server;
-    }
-
-    Server(std::string path, int fd)
-        : socketPath(std::move(path)), listenFd(fd), stopFd(::eventfd(0, EFD_CLOEXEC)),
-          arrivedFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+    explicit Server(QObject* owner)
+        : stopFd(::eventfd(0, EFD_CLOEXEC)), arrivedFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), context(owner)
     {
     }
 
@@ -299,22 +324,62 @@ struct SingleInstance::Server {
             ::close(arrivedFd);
     }
 
-    // Ends the answering: later starts find no program listening here, and
-    // the lock, still held, keeps them from taking over until this process
-    // has ended.
+    // Listens on the sockets, reading from a thread of its own, so that a
+    // slow or silent connection never holds up the main thread.
+    void start(const std::vector<std::string>& paths)
+    {
+        if (listening || stopped)
+            return;
+        for (const std::string& path : paths) {
+            if (const int fd = listenOn(path); fd >= 0) {
+                socketPaths.push_back(path);
+                listenFds.push_back(fd);
+            } else {
+                notice("later starts cannot reach this program at " + path);
+            }
+        }
+        if (listenFds.empty() || stopFd < 0 || arrivedFd < 0) {
+            closeSockets();
+            return;
+        }
+        try {
+            thread = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            notice("later starts cannot reach this program (no thread to listen)");
+            closeSockets();
+            return;
+        }
+        listening = true;
+        notifier = std::make_unique<QSocketNotifier>(arrivedFd, QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, context, [this] { deliver(); });
+    }
+
+    void closeSockets()
+    {
+        for (size_t i = 0; i < listenFds.size(); ++i) {
+            ::close(listenFds[i]);
+            ::unlink(socketPaths[i].c_str());
+        }
+        listenFds.clear();
+    }
+
+    // Ends the listening for good: later starts find no program listening,
+    // and the locks, still held, keep them from running until this process
+    // has ended. What was read but not yet taken goes unanswered.
     void stop()
     {
-        if (listenFd < 0)
+        stopped = true;
+        if (!listening)
             return;
-        if (thread.joinable()) {
-            signalEvent(stopFd);
-            thread.join();
-        }
-        ::close(listenFd);
-        listenFd = -1;
-        ::unlink(socketPath.c_str());
-        if (notifier)
-            notifier->setEnabled(false);
+        listening = false;
+        signalEvent(stopFd);
+        thread.join();
+        closeSockets();
+        notifier->setEnabled(false);
+        const std::lock_guard<std::mutex> guard(mutex);
+        for (const Arrival& arrival : arrived)
+            ::close(arrival.fd);
+        arrived.clear();
     }
 
     bool stopRequested(int timeoutMs)
@@ -325,50 +390,59 @@ struct SingleInstance::Server {
 
     void run()
     {
+        std::vector<pollfd> entries {{stopFd, POLLIN, 0}};
+        for (const int fd : listenFds)
+            entries.push_back({fd, POLLIN, 0});
         for (;;) {
-            pollfd entries[] = {{stopFd, POLLIN, 0}, {listenFd, POLLIN, 0}};
-            if (::poll(entries, 2, -1) < 0) {
+            if (::poll(entries.data(), nfds_t(entries.size()), -1) < 0) {
                 if (errno == EINTR)
                     continue;
                 return;
             }
             if (entries[0].revents)
                 return;
-            const int connection = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-            if (connection < 0) {
-                if ((errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
-                    && stopRequested(kAcceptBackOffMs))
-                    return;
-                continue;
+            for (size_t i = 1; i < entries.size(); ++i) {
+                if (!entries[i].revents)
+                    continue;
+                const int connection = ::accept4(entries[i].fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+                if (connection < 0) {
+                    if ((errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+                        && stopRequested(kAcceptBackOffMs))
+                        return;
+                    continue;
+                }
+                if (!serve(connection))
+                    ::close(connection);
             }
-            serve(connection);
-            ::close(connection);
         }
     }
 
-    // Reads one message; a whole, valid one is taken and answered, anything
-    // else is dropped without an answer.
-    void serve(int connection)
+    // Reads one message; a whole, valid one goes to the main thread with its
+    // connection (true), anything else is dropped without an answer.
+    bool serve(int connection)
     {
         if (!peerIsThisUser(connection))
-            return;
+            return false;
         const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
         QByteArray received;
         for (;;) {
             const ReceivedFrame frame = ReadFrame(received);
             if (frame.status == ReceivedFrame::Malformed)
-                return;
+                return false;
             if (frame.status == ReceivedFrame::Complete) {
-                take(frame.text);
-                [[maybe_unused]] const ssize_t sent = ::send(connection, kAnswer, sizeof(kAnswer), MSG_NOSIGNAL);
-                return;
+                {
+                    const std::lock_guard<std::mutex> guard(mutex);
+                    arrived.push_back({frame.text, connection});
+                }
+                signalEvent(arrivedFd);
+                return true;
             }
             pollfd entries[] = {{stopFd, POLLIN, 0}, {connection, POLLIN, 0}};
             const int ready = ::poll(entries, 2, msLeft(deadline));
             if (ready < 0 && errno == EINTR)
                 continue;
             if (ready <= 0 || entries[0].revents)
-                return;
+                return false;
             // Never more than one byte past the longest message: that much
             // already makes it malformed.
             char buffer[4096];
@@ -377,45 +451,64 @@ struct SingleInstance::Server {
             if (n < 0 && (errno == EAGAIN || errno == EINTR))
                 continue;
             if (n <= 0)
-                return;
+                return false;
             received.append(buffer, n);
         }
     }
 
-    void take(const QString& commandLine)
-    {
-        {
-            const std::lock_guard<std::mutex> guard(mutex);
-            arrived.push_back(commandLine);
-        }
-        signalEvent(arrivedFd);
-    }
-
-    // Main thread: each command line taken goes to the receiver in an event
-    // of its own, so a failure in one does not lose the others.
+    // Main thread: takes what the thread read. Before there is a receiver a
+    // command line is answered at once and held; after, each goes to the
+    // receiver in an event of its own (so a failure in one does not lose the
+    // others) and is answered when the receiver took it. A later start that
+    // gave up meanwhile is not taken.
     void deliver()
     {
         uint64_t count = 0;
         [[maybe_unused]] const ssize_t n = ::read(arrivedFd, &count, sizeof(count));
-        std::deque<QString> taken;
+        std::deque<Arrival> taken;
         {
             const std::lock_guard<std::mutex> guard(mutex);
             taken.swap(arrived);
         }
-        for (const QString& commandLine : taken) {
+        for (const Arrival& arrival : taken) {
+            auto connection = std::make_shared<const Connection>(arrival.fd);
+            if (peerGone(connection->fd))
+                continue;
+            if (!receiver) {
+                connection->Answer();
+                held.push_back(arrival.text);
+                continue;
+            }
             QMetaObject::invokeMethod(
-                notifier.get(), [this, commandLine] { receiver(commandLine); }, Qt::QueuedConnection);
+                context,
+                [this, text = arrival.text, connection] {
+                    if (listening && !peerGone(connection->fd) && receiver(text))
+                        connection->Answer();
+                },
+                Qt::QueuedConnection);
         }
+    }
+
+    void setReceiver(Receiver newReceiver)
+    {
+        receiver = std::move(newReceiver);
+        for (const QString& text : std::exchange(held, {}))
+            QMetaObject::invokeMethod(context, [this, text] { receiver(text); }, Qt::QueuedConnection);
     }
 };
 
-SingleInstance::SingleInstance() = default;
+SingleInstance::SingleInstance(int startOrEndTimeoutMs) : startOrEndTimeoutMs_(startOrEndTimeoutMs) {}
 
 SingleInstance::~SingleInstance()
 {
+    // Nothing queued for the receiver runs any more.
+    context_.reset();
     server_.reset();
-    if (lockFd_ >= 0)
-        ::close(lockFd_);
+    if (!holdLocks_) {
+        for (const Place& place : places_)
+            if (place.lockFd >= 0)
+                ::close(place.lockFd);
+    }
 }
 
 std::optional<int> SingleInstance::HandOver(int argc, char** argv)
@@ -429,73 +522,154 @@ std::optional<int> SingleInstance::HandOver(int argc, char** argv)
 
 std::optional<int> SingleInstance::HandOver(const QString& commandLine)
 {
-    const InstancePlace place =
-        ChooseInstancePlace(std::getenv("XDG_RUNTIME_DIR"), std::getenv("TMPDIR"), SettingsFolder());
-    if (place.socket.empty()) {
-        notice(place.notice + "; running on its own");
-        return std::nullopt;
+    const char* runtimeFolder = std::getenv("XDG_RUNTIME_DIR");
+    const char* tmpFolder = std::getenv("TMPDIR");
+    for (const QString& folder : ProgramFolders()) {
+        const InstancePlace place = ChooseInstancePlace(runtimeFolder, tmpFolder, folder);
+        if (place.socket.empty()) {
+            notice(place.notice + "; running on its own");
+            places_.clear();
+            return std::nullopt;
+        }
+        if (configSocket_.empty())
+            configSocket_ = place.socket;
+        if (std::none_of(places_.begin(), places_.end(), [&](const Place& p) { return p.socket == place.socket; }))
+            places_.push_back({place.socket, place.lock});
     }
-    lockFd_ = ::open(place.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kLockFileMode);
-    if (lockFd_ < 0) {
-        notice("cannot open " + place.lock + " (" + std::strerror(errno) + "); running on its own");
-        return std::nullopt;
+    // Taken in one order by every start, so that no two wait for each other.
+    std::sort(places_.begin(), places_.end(), [](const Place& a, const Place& b) { return a.socket < b.socket; });
+    for (Place& place : places_) {
+        place.lockFd = ::open(place.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kPrivateFileMode);
+        if (place.lockFd < 0) {
+            notice("cannot open " + place.lock + " (" + std::strerror(errno) + "); running on its own");
+            for (const Place& opened : places_)
+                if (opened.lockFd >= 0)
+                    ::close(opened.lockFd);
+            places_.clear();
+            return std::nullopt;
+        }
     }
 
     const QByteArray utf8 = commandLine.toUtf8();
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kHandOverTimeoutMs);
+    const Clock::time_point startOrEndDeadline = Clock::now() + std::chrono::milliseconds(startOrEndTimeoutMs_);
+    bool waitingSaid = false;
     for (;;) {
-        if (const int fd = connectTo(place.socket); fd >= 0) {
+        for (const Place& place : places_) {
+            const int fd = connectTo(place.socket);
+            if (fd < 0)
+                continue;
             if (utf8.size() > kMaxHandOverBytes) {
                 ::close(fd);
                 notice("the command line is longer than " + std::to_string(kMaxHandOverBytes)
                        + " bytes and is not handed to the running program");
                 return 1;
             }
-            const bool taken = sendAndAwaitAnswer(fd, FrameCommandLine(utf8), deadline);
+            const Answer answer =
+                sendAndAwaitAnswer(fd, FrameCommandLine(utf8), Clock::now() + std::chrono::milliseconds(kHandOverTimeoutMs));
             ::close(fd);
-            if (taken)
+            if (answer == Answer::Taken)
                 return 0;
-        }
-        // No program answered. One that holds the lock is starting or
-        // ending; without one, whatever is at the socket path is left over.
-        if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
-            if (const int fd = listenOn(place.socket); fd >= 0)
-                server_ = Server::Start(place.socket, fd);
-            if (!server_) {
-                // Later starts need not wait for a program that never answers.
-                ::flock(lockFd_, LOCK_UN);
-                notice("running on its own");
+            if (answer == Answer::Silent) {
+                notResponding_ = true;
+                notice(NotRespondingText().toStdString() + " It did not take the command line within "
+                       + std::to_string(kHandOverTimeoutMs / 1000) + " s.");
+                return 1;
             }
+            // Closed unanswered: it is ending; look again.
+        }
+        // Nothing listens. Without a program holding the locks, whatever is
+        // at the socket paths is left over, and this start runs; one that
+        // holds them is starting or ending.
+        if (lockAll()) {
+            runs_ = true;
             return std::nullopt;
         }
-        if (Clock::now() >= deadline) {
-            notice("the running program did not answer within " + std::to_string(kHandOverTimeoutMs / 1000)
-                   + " s; running on its own");
-            return std::nullopt;
+        if (Clock::now() >= startOrEndDeadline) {
+            notResponding_ = true;
+            notice(NotRespondingText().toStdString() + " It has neither started nor ended within "
+                   + std::to_string(startOrEndTimeoutMs_ / 1000) + " s.");
+            return 1;
         }
-        ::poll(nullptr, 0, std::min(kRetryMs, msLeft(deadline)));
+        if (!waitingSaid) {
+            waitingSaid = true;
+            notice("waiting for the program running on the same folders to start or to end");
+        }
+        ::poll(nullptr, 0, std::min(kRetryMs, msLeft(startOrEndDeadline)));
     }
+}
+
+bool SingleInstance::NotResponding() const
+{
+    return notResponding_;
+}
+
+QString SingleInstance::NotRespondingText()
+{
+    return QStringLiteral("Skerrywind is running but not responding.");
+}
+
+bool SingleInstance::lockAll()
+{
+    for (size_t i = 0; i < places_.size(); ++i) {
+        if (::flock(places_[i].lockFd, LOCK_EX | LOCK_NB) != 0) {
+            while (i-- > 0)
+                ::flock(places_[i].lockFd, LOCK_UN);
+            return false;
+        }
+    }
+    return true;
+}
+
+void SingleInstance::Listen()
+{
+    if (!runs_ || context_)
+        return;
+    context_ = std::make_unique<QObject>();
+    server_ = std::make_unique<Server>(context_.get());
+    // The first time the main thread lets events run; the engine has
+    // started by then, so a later start is not kept waiting by it.
+    QTimer::singleShot(0, context_.get(), [this] { startListening(); });
+    // Later starts are taken only while the event loop runs.
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, context_.get(),
+                     [this] { StopListening(); });
+}
+
+void SingleInstance::startListening()
+{
+    std::vector<std::string> paths;
+    for (const Place& place : places_)
+        paths.push_back(place.socket);
+    server_->start(paths);
 }
 
 void SingleInstance::SetReceiver(Receiver receiver)
 {
-    if (!server_)
+    if (server_)
+        server_->setReceiver(std::move(receiver));
+}
+
+void SingleInstance::StopListening()
+{
+    if (!server_ || server_->stopped)
         return;
-    Server& server = *server_;
-    server.receiver = std::move(receiver);
-    if (!server.notifier) {
-        server.notifier = std::make_unique<QSocketNotifier>(server.arrivedFd, QSocketNotifier::Read);
-        QObject::connect(server.notifier.get(), &QSocketNotifier::activated, [&server] { server.deliver(); });
-        // Later starts are answered only while the event loop runs.
-        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, server.notifier.get(),
-                         [&server] { server.stop(); });
-    }
-    server.deliver();
+    const bool wasListening = server_->listening;
+    server_->stop();
+    if (wasListening && std::getenv(kStopWhenEndingVariable))
+        std::raise(SIGSTOP);
+}
+
+void SingleInstance::HoldLocksUntilExit()
+{
+    holdLocks_ = true;
 }
 
 std::string SingleInstance::ListeningSocket() const
 {
-    return server_ && server_->listenFd >= 0 ? server_->socketPath : std::string();
+    if (!server_ || !server_->listening)
+        return {};
+    return std::find(server_->socketPaths.begin(), server_->socketPaths.end(), configSocket_) != server_->socketPaths.end()
+               ? configSocket_
+               : std::string();
 }
 
 }  // namespace platform

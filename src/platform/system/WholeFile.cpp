@@ -1,23 +1,26 @@
 #include "platform/system/WholeFile.h"
 
 #include "platform/system/AppError.h"
+#include "platform/system/PrivateFolders.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <sys/stat.h>
 
 namespace platform {
 
 void WriteWholeFile(const QString& path, const QByteArray& bytes)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (!MakePrivateFolder(QFileInfo(path).absolutePath()))
         Raise(errPathFileAccess);
     QSaveFile out(path);
     // commit() alone does not notice a write the disk cut short (a full disk,
     // a file-size limit): it would replace the file with the part written.
-    // Flush first and check that all of it is there before replacing.
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush()
-        || out.size() != bytes.size()) {
+    // Flush first and check that all of it is there before replacing. The
+    // new file is the user's alone, whatever the umask or the old file's mode.
+    if (!out.open(QIODevice::WriteOnly) || ::fchmod(out.handle(), kPrivateFileMode) != 0
+        || out.write(bytes) != bytes.size() || !out.flush() || out.size() != bytes.size()) {
         out.cancelWriting();
         Raise(errPathFileAccess);
     }

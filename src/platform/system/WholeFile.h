@@ -6,9 +6,9 @@
 
 namespace platform {
 
-// Writes `bytes` as the whole content of `path`, creating its folder as
-// needed. The old file stays as it was unless every byte reached the disk;
-// a write that cannot be completed raises error 75.
+// Writes `bytes` as the whole content of `path`, mode 0600, creating its
+// folder (mode 0700) as needed. The old file stays as it was unless every
+// byte reached the disk; a write that cannot be completed raises error 75.
 void WriteWholeFile(const QString& path, const QByteArray& bytes);
 
 // Text that stays on its line: backslashes and line breaks (and tabs, where

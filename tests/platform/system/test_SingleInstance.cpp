@@ -1,5 +1,6 @@
-// One running program per user: what the listening side takes from a later
-// start and what it drops, the hand-over, and where the socket lives.
+// One running program per user and profile: what the listening side takes
+// from a later start and what it drops, the hand-over and when it is refused,
+// which starts meet, and where the sockets live.
 #include "TestSupport.h"
 
 #include "platform/system/Settings.h"
@@ -7,6 +8,8 @@
 
 #include <QDir>
 
+#include <chrono>
+#include <future>
 #include <latch>
 #include <thread>
 
@@ -18,6 +21,27 @@
 using platform::FrameCommandLine;
 using platform::kMaxHandOverBytes;
 
+namespace {
+constexpr int kHangBoundMs = 30000;
+
+template <class T>
+bool ready(const std::future<T>& future)
+{
+    return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+// Runs `work` on a thread of its own while this (the main) thread lets
+// events run, as a running program's main thread does; its result once done.
+template <class Work>
+auto whileTakingEvents(Work work)
+{
+    auto future = std::async(std::launch::async, std::move(work));
+    if (!QTest::qWaitFor([&] { return ready(future); }, kHangBoundMs))
+        qFatal("a hand-over hangs");
+    return future.get();
+}
+}  // namespace
+
 class TestSingleInstance : public QObject {
     Q_OBJECT
 
@@ -25,6 +49,21 @@ class TestSingleInstance : public QObject {
     QStringList received;
 
     QString socket() const { return QString::fromStdString(running->ListeningSocket()); }
+    QByteArray send(const QByteArray& bytes, bool finish = false)
+    {
+        return whileTakingEvents([path = socket(), bytes, finish] { return skwtest::SendToSocket(path, bytes, finish); });
+    }
+    std::optional<int> start(platform::SingleInstance& later, const QString& commandLine)
+    {
+        return whileTakingEvents([&later, commandLine] { return later.HandOver(commandLine); });
+    }
+    void receive()
+    {
+        running->SetReceiver([this](const QString& commandLine) {
+            received << commandLine;
+            return true;
+        });
+    }
 
 private slots:
     void init()
@@ -33,7 +72,8 @@ private slots:
         received.clear();
         running = std::make_unique<platform::SingleInstance>();
         QCOMPARE(running->HandOver(QString()), std::nullopt);
-        QVERIFY(!socket().isEmpty());
+        running->Listen();
+        QTRY_VERIFY(!socket().isEmpty());
     }
     void cleanup() { running.reset(); }
 
@@ -69,12 +109,12 @@ private slots:
         QFETCH(bool, finish);
         QFETCH(QStringList, taken);
 
-        QCOMPARE(skwtest::SendToSocket(socket(), bytes, finish), taken.isEmpty() ? QByteArray() : QByteArray("ok"));
+        QCOMPARE(send(bytes, finish), taken.isEmpty() ? QByteArray() : QByteArray("ok"));
         platform::SingleInstance later;
-        QCOMPARE(later.HandOver(QStringLiteral("file:///next.html -notoolbar")), std::optional<int>(0));
+        QCOMPARE(start(later, QStringLiteral("file:///next.html -notoolbar")), std::optional<int>(0));
         QVERIFY(later.ListeningSocket().empty());
 
-        running->SetReceiver([this](const QString& commandLine) { received << commandLine; });
+        receive();
         QTRY_COMPARE(received, taken + QStringList{"file:///next.html -notoolbar"});
     }
 
@@ -84,74 +124,148 @@ private slots:
     {
         platform::SingleInstance later;
         QCOMPARE(later.HandOver(QString(kMaxHandOverBytes + 1, u'x')), std::optional<int>(1));
-        QCOMPARE(skwtest::SendToSocket(socket(), FrameCommandLine("x")), QByteArray("ok"));
+        QVERIFY(!later.NotResponding());
+        QCOMPARE(send(FrameCommandLine("x")), QByteArray("ok"));
     }
 
-    // A program that holds the lock but does not listen (it hangs in its
-    // start, or it is ending): after the two seconds the later start runs on
-    // its own, without listening.
-    void programHoldingTheLock()
+    // The running program's main thread lets no events run (it hangs), or
+    // the program holds the locks but does not listen (it hangs in its start
+    // or its end): the later start is never told "taken" and never runs
+    // beside it, it ends with status 1; a command line it gave up on is not
+    // taken afterwards. A program that refuses (it is ending) is waited for:
+    // once it is gone the later start runs.
+    void notTaken_data()
     {
-        const QString path = socket();
-        running.reset();
-        const int lock = ::open((path.chopped(int(strlen("socket"))) + "lock").toLocal8Bit(), O_RDWR | O_CLOEXEC);
-        QVERIFY(::flock(lock, LOCK_EX | LOCK_NB) == 0);
+        QTest::addColumn<QString>("running");
+        QTest::newRow("main thread lets no events run") << "busy";
+        QTest::newRow("holds the locks, does not listen") << "not listening";
+        QTest::newRow("refuses, then ends") << "ending";
+    }
+    void notTaken()
+    {
+        QFETCH(QString, running);
+        constexpr int kShortBoundMs = 300;
+        const QString place = socket();
+        int refused = 0;
+        if (running == "ending")
+            this->running->SetReceiver([&refused](const QString&) { return ++refused, false; });
+        else
+            receive();
+        if (running == "not listening")
+            this->running->StopListening();
+        platform::SingleInstance later(running == "ending" ? platform::kStartOrEndTimeoutMs : kShortBoundMs);
+        auto handOver = std::async(std::launch::async, [&later] { return later.HandOver(QStringLiteral("file:///late.html")); });
 
-        platform::SingleInstance later;
-        QCOMPARE(later.HandOver(QStringLiteral("file:///a.html")), std::nullopt);
+        if (running == "ending") {
+            QTRY_VERIFY_WITH_TIMEOUT(refused > 0, kHangBoundMs);
+            this->running.reset();
+            QTRY_VERIFY_WITH_TIMEOUT(ready(handOver), kHangBoundMs);
+            QCOMPARE(handOver.get(), std::nullopt);
+            later.Listen();
+            QTRY_COMPARE(QString::fromStdString(later.ListeningSocket()), place);
+            return;
+        }
+        // This thread waits without letting events run.
+        QCOMPARE(handOver.get(), std::optional<int>(1));
+        QVERIFY(later.NotResponding());
         QVERIFY(later.ListeningSocket().empty());
-        ::close(lock);
+        if (running == "busy") {
+            platform::SingleInstance next;
+            QCOMPARE(start(next, QStringLiteral("file:///next.html")), std::optional<int>(0));
+            QTRY_COMPARE(received, QStringList{"file:///next.html"});
+        }
     }
 
-    // Starts at the same moment, many times over: exactly one listens, and
-    // each of the others hands its command line over to it.
+    // Starts at the same moment, many times over: exactly one holds the
+    // locks and, once it lets events run, each of the others hands its
+    // command line over to it.
     void simultaneousStarts()
     {
         constexpr int kStarts = 5;
         running.reset();
-        for (int round = 0; round < 100; ++round) {
+        for (int round = 0; round < 20; ++round) {
             std::vector<platform::SingleInstance> starts(kStarts);
-            std::vector<std::optional<int>> statuses(kStarts);
+            std::vector<std::future<std::optional<int>>> statuses;
             std::latch gate(kStarts);
-            std::vector<std::thread> threads;
-            for (int i = 0; i < kStarts; ++i)
-                threads.emplace_back([&, i] { gate.arrive_and_wait(); statuses[size_t(i)] = starts[size_t(i)].HandOver({}); });
-            for (std::thread& thread : threads)
-                thread.join();
-            QCOMPARE(std::count(statuses.begin(), statuses.end(), std::optional<int>(0)), long(kStarts - 1));
-            QCOMPARE(std::count_if(starts.begin(), starts.end(), [](auto& s) { return !s.ListeningSocket().empty(); }), 1L);
+            for (int i = 0; i < kStarts; ++i) {
+                statuses.push_back(std::async(std::launch::async, [&, i] {
+                    gate.arrive_and_wait();
+                    return starts[size_t(i)].HandOver({});
+                }));
+            }
+            // The one that runs listens once this thread lets events run
+            // (for those that handed over, Listen does nothing).
+            const auto listenWhenRunning = [&] {
+                for (int i = 0; i < kStarts; ++i)
+                    if (ready(statuses[size_t(i)]))
+                        starts[size_t(i)].Listen();
+                return std::all_of(statuses.begin(), statuses.end(), [](const auto& s) { return ready(s); });
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(listenWhenRunning(), kHangBoundMs);
+            std::vector<std::optional<int>> results;
+            for (auto& status : statuses)
+                results.push_back(status.get());
+            QCOMPARE(std::count(results.begin(), results.end(), std::optional<int>(0)), long(kStarts - 1));
+            QCOMPARE(std::count(results.begin(), results.end(), std::nullopt), 1L);
         }
     }
 
-    // The runtime folder when only the user can reach it, else a private
-    // folder of the user's own under $TMPDIR; one socket per config folder,
-    // however it is named.
+    // Two starts meet when they would share any of the program's folders:
+    // the config folder, the data folder with the engine's profile, or the
+    // cache; with none in common both run.
+    void whoMeets_data()
+    {
+        QTest::addColumn<QStringList>("others");  // the folders the later start has of its own
+        QTest::newRow("same folders") << QStringList();
+        QTest::newRow("another config folder") << QStringList{"XDG_CONFIG_HOME"};
+        QTest::newRow("another data folder") << QStringList{"XDG_DATA_HOME"};
+        QTest::newRow("another config and data folder") << QStringList{"XDG_CONFIG_HOME", "XDG_DATA_HOME"};
+        QTest::newRow("nothing in common") << QStringList{"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"};
+    }
+    void whoMeets()
+    {
+        QFETCH(QStringList, others);
+        receive();
+        for (const QString& variable : others)
+            qputenv(variable.toLatin1(), (skwtest::UserFolder() + "/other-" + variable).toUtf8());
+        platform::SingleInstance later;
+        const std::optional<int> status = start(later, QStringLiteral("file:///b.html"));
+        QCOMPARE(status, others.size() == 3 ? std::nullopt : std::optional<int>(0));
+        QTRY_COMPARE(received, others.size() == 3 ? QStringList() : QStringList{"file:///b.html"});
+    }
+
+    // The runtime folder when only the user can reach it and the socket's
+    // path fits, else a private folder of the user's own under $TMPDIR; one
+    // socket per folder, however it is named.
     void place_data()
     {
         QTest::addColumn<QString>("runtimeMode");   // "" for an unset variable
         QTest::addColumn<QString>("fallbackMode");  // "" when nothing is there before
+        QTest::addColumn<bool>("longRuntimePath");
         QTest::addColumn<QString>("expected");      // "runtime", "fallback" or "" for none
-        QTest::newRow("private") << "0700" << "" << "runtime";
-        QTest::newRow("open to others") << "0755" << "" << "fallback";
-        QTest::newRow("not writable") << "0500" << "" << "fallback";
-        QTest::newRow("unset") << "" << "" << "fallback";
-        QTest::newRow("fallback open to others") << "" << "0755" << "";
+        QTest::newRow("private") << "0700" << "" << false << "runtime";
+        QTest::newRow("open to others") << "0755" << "" << false << "fallback";
+        QTest::newRow("not writable") << "0500" << "" << false << "fallback";
+        QTest::newRow("unset") << "" << "" << false << "fallback";
+        QTest::newRow("socket path too long") << "0700" << "" << true << "fallback";
+        QTest::newRow("fallback open to others") << "" << "0755" << false << "";
     }
     void place()
     {
         QFETCH(QString, runtimeMode);
         QFETCH(QString, fallbackMode);
+        QFETCH(bool, longRuntimePath);
         QFETCH(QString, expected);
         const QString root = skwtest::UserFolder();
-        const QString runtime = root + "/rt";
+        const QString runtime = root + "/rt" + (longRuntimePath ? "/" + QString(80, u'r') : QString());
         const QString fallback = root + QStringLiteral("/skerrywind-%1").arg(::geteuid());
         for (const auto& [folder, mode] : {std::pair{runtime, runtimeMode}, std::pair{fallback, fallbackMode}}) {
             if (!mode.isEmpty())
-                QVERIFY(QDir().mkdir(folder) && ::chmod(folder.toLocal8Bit(), mode.toUInt(nullptr, 8)) == 0);
+                QVERIFY(QDir().mkpath(folder) && ::chmod(folder.toLocal8Bit(), mode.toUInt(nullptr, 8)) == 0);
         }
-        const auto placeFor = [&](const QString& config) {
+        const auto placeFor = [&](const QString& folder) {
             return platform::ChooseInstancePlace(runtimeMode.isEmpty() ? nullptr : runtime.toLocal8Bit().constData(),
-                                                 root.toLocal8Bit().constData(), config);
+                                                 root.toLocal8Bit().constData(), folder);
         };
 
         const platform::InstancePlace place = placeFor(platform::SettingsFolder());

@@ -1,8 +1,12 @@
-// Startup choices: the engine's sandbox and the window-system platform.
+// Startup choices: the engine's sandbox, the window-system platform and the
+// privacy of the program's folders.
 #include "TestSupport.h"
 
+#include "platform/system/PrivateFolders.h"
+#include "platform/system/Settings.h"
 #include "platform/system/StartupEnvironment.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QProcess>
@@ -12,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -131,6 +136,56 @@ private slots:
             QCOMPARE(output, QByteArray("sandbox= platform="));
             QCOMPARE(errors, QByteArray());
         }
+    }
+
+    // The program's folders end up mode 0700: made so, or narrowed with a
+    // line on stderr. One that is not a folder, or of another user, is left
+    // as it is, said once; the program runs on.
+    void folderPrivacy_data()
+    {
+        QTest::addColumn<QString>("found");  // the config folder: "missing", "file" or a mode
+        QTest::addColumn<bool>("othersFolder");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("after");  // its mode afterwards, or "file"
+        QTest::newRow("missing") << "missing" << false << int(platform::FolderChoice::Create) << "0700";
+        QTest::newRow("private already") << "0700" << false << int(platform::FolderChoice::Nothing) << "0700";
+        QTest::newRow("readable by all") << "0755" << false << int(platform::FolderChoice::Narrow) << "0700";
+        QTest::newRow("writable by all") << "0777" << false << int(platform::FolderChoice::Narrow) << "0700";
+        QTest::newRow("owner cannot write") << "0500" << false << int(platform::FolderChoice::Narrow) << "0700";
+        QTest::newRow("set-group-id kept") << "2750" << false << int(platform::FolderChoice::Narrow) << "2700";
+        QTest::newRow("another user's") << "0777" << true << int(platform::FolderChoice::LeaveAlone) << "0777";
+        QTest::newRow("a file in its place") << "file" << false << int(platform::FolderChoice::LeaveAlone) << "file";
+    }
+    void folderPrivacy()
+    {
+        QFETCH(QString, found);
+        QFETCH(bool, othersFolder);
+        QFETCH(int, action);
+        QFETCH(QString, after);
+        skwtest::FreshUserFolders();
+        const QString folder = platform::SettingsFolder();
+        const QByteArray name = QFile::encodeName(folder);
+        const uid_t owner = othersFolder ? 65534 : ::geteuid();
+        const mode_t mode = found == "file" ? 0644 : found == "missing" ? 0 : found.toUInt(nullptr, 8);
+        const platform::FolderChoice choice = platform::ChooseFolderPrivacy(
+            name.toStdString(), {found != "missing", found != "file", owner, mode}, ::geteuid());
+        QCOMPARE(int(choice.action), action);
+        QCOMPARE(choice.notice.empty(), action == platform::FolderChoice::Nothing || action == platform::FolderChoice::Create);
+
+        if (othersFolder && ::geteuid() != 0)
+            QSKIP("needs a folder of another user");
+        if (found == "file")
+            QVERIFY(QFile(folder).open(QIODevice::WriteOnly));
+        else if (found != "missing")
+            QVERIFY(QDir().mkpath(folder) && ::chmod(name.constData(), mode) == 0
+                    && ::chown(name.constData(), owner, owner) == 0);
+        const QStringList notices = platform::MakeProgramFoldersPrivate();
+        QCOMPARE(notices.size(), choice.notice.empty() ? 0 : 1);
+        struct stat info {};
+        QCOMPARE(::stat(name.constData(), &info), 0);
+        QCOMPARE(S_ISDIR(info.st_mode) ? QStringLiteral("%1").arg(info.st_mode & 07777, 4, 8, QChar(u'0')) : "file", after);
+        for (const QString& other : platform::ProgramFolders().mid(1))
+            QVERIFY(::stat(QFile::encodeName(other).constData(), &info) == 0 && (info.st_mode & 07777) == 0700);
     }
 
     void socketAnswersOnlyWhileSomethingListens()
