@@ -1,5 +1,6 @@
 // Skerrywind: a small desktop web-browser shell. The main window runs the
 // start-up; the program ends when it is closed.
+#include "platform/access/PageAccessibility.h"
 #include "platform/system/Application.h"
 #include "platform/engine/GraphicsPath.h"
 #include "platform/system/MessageBox.h"
@@ -20,10 +21,14 @@ int main(int argc, char** argv)
     if (const std::optional<int> status = instance.HandOver(argc, argv))
         return *status;
 
-    platform::PrepareStartupEnvironment();
+    const bool bFollowDesktopAccessibility = platform::PrepareStartupEnvironment(argc, argv);
     platform::ChooseGraphicsPath();
     platform::Application app(argc, argv);
     platform::SetAppTitle(QStringLiteral("Skerwind32"));
+    // Before the engine starts: pages are read to assistive tools while the
+    // desktop says one runs.
+    if (bFollowDesktopAccessibility)
+        platform::PageAccessibility::FollowDesktop();
 
     // A termination signal closes the main window as the user would, so its
     // unload stores the preferences and the placements.

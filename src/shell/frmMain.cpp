@@ -60,6 +60,7 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
     tmrWorker->SetEnabled(true);
 
     StatusBar = new platform::StatusBar(this);
+    StatusBar->setAccessibleName(QStringLiteral("Status"));
 
     setTabOrder(WebBrowser1->Widget(), StatusBar);
     connect(WebBrowser1, &platform::BrowserHost::StatusTextChange, this, &frmMain::WebBrowser1_StatusTextChange);
@@ -452,6 +453,7 @@ void frmMain::WebBrowser1_FindTextResult(int ActiveMatch, int NumberOfMatches)
     if (!FindBoxShown() || FindBox1->Text().isEmpty())
         return;
     StatusBar->Panels(1).SetText(MCommands::FindResultText(ActiveMatch, NumberOfMatches));
+    FindBox1->SetResult(MCommands::FindResultText(ActiveMatch, NumberOfMatches));
 }
 
 void frmMain::WebBrowser1_DocumentComplete(QObject* pDisp, const QVariant& URL)
