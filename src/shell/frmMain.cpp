@@ -48,6 +48,7 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
     // still being read on the side, and the controls below need them.
     WebBrowser1 = platform::CreateBrowser(this);
     platform::SetTwipsGeometry(WebBrowser1->Widget(), 0, 0, kBrowserDesignWidth, kBrowserDesignHeight);
+    WebBrowser1->Widget()->setAccessibleName(QStringLiteral("Page"));
 
     try {
         setWindowIcon(platform::LoadResIcon(kApplicationIcon));
