@@ -290,13 +290,13 @@ public:
     bool isValid() const override { return UserControlAccessible::isValid(); }
 };
 
-QAccessibleInterface* controlInterface(QWidget* face, UserControl* control)
+QAccessibleInterface* controlInterface(QWidget* face, UserControl* control, QLineEdit* box = nullptr)
 {
     switch (control->Kind()) {
     case UserControl::AccessibleKind::EditableText:
-        if (QLineEdit* box = control->AccessibleTextBox())
-            return new FlatTextAccessible(face, control, box);
-        return nullptr;
+        if (!box)
+            box = control->AccessibleTextBox();
+        return box ? new FlatTextAccessible(face, control, box) : nullptr;
     case UserControl::AccessibleKind::Link: return new LinkAccessible(face, control);
     case UserControl::AccessibleKind::PushButton: return new UserControlAccessible(face, control);
     case UserControl::AccessibleKind::Group: break;
@@ -315,11 +315,13 @@ QAccessibleInterface* factory(const QString& key, QObject* object)
             return new QAccessibleWidget(control, QAccessible::Grouping);
         return controlInterface(control, control);
     }
-    // The inner box of a flat text box is the same text box to a tool.
+    // The inner box of a flat text box is the same text box to a tool. It
+    // may be asked for while the control is still making it.
     if (auto* box = qobject_cast<QLineEdit*>(object)) {
         auto* control = qobject_cast<UserControl*>(box->parentWidget());
-        if (control && control->Kind() == UserControl::AccessibleKind::EditableText && control->AccessibleTextBox() == box)
-            return controlInterface(box, control);
+        if (control && control->Kind() == UserControl::AccessibleKind::EditableText
+            && (control->AccessibleTextBox() == box || !control->AccessibleTextBox()))
+            return controlInterface(box, control, box);
     }
     return nullptr;
 }
