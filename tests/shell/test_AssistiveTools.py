@@ -14,8 +14,8 @@ exact state of the tree or of a file, bounded only to end a hang.
 1. The program starts with the desktop's accessibility status off: its windows
    are on the bus, the page's content is not. The status is turned on: the
    page's heading, link and form field appear under the document.
-2. An address typed into the address box and "Press" on Go opens it; "Press"
-   on Back returns.
+2. An address typed into the address box and "Press" on Go opens it (the
+   status bar announces its texts); "Press" on Back returns.
 3. The options dialog and the about box (from the window menu), the find box
    (Ctrl+F) and a question window (a page's prompt) are opened, and the tree
    is checked against one table: every window and control with its role, its
@@ -451,13 +451,17 @@ def run(session, program, log):
 
     # The events that tell what shows and what has the focus.
     pyatspi.Registry.registerEventListener(lambda event: EVENTS.append((event.type, event.source)),
-                                           "object:state-changed")
+                                           "object:state-changed", "object:property-change:accessible-name")
 
     # 2. Go and Back.
     address = wait_for("address box", in_window("toolbar", "text", r"Address"))
     address.queryEditableText().setTextContents(session.page("two.html"))
     do_action(wait_for("Go", in_window("toolbar", "push button", r"Go")), "Press")
     wait_for("page two", in_window("main", "frame", rf"Skerrywind {VERSION} - \[Page two\]"))
+    # The status bar's text changes are announced.
+    wait_for("an announced status text", lambda: any(
+        kind == "object:property-change:accessible-name" and source.getRoleName() == "label"
+        and source.parent is not None and source.parent.getRoleName() == "status bar" for kind, source in EVENTS))
     do_action(wait_for("Back", in_window("toolbar", "push button", r"Back")), "Press")
     wait_for("page one again", in_window("main", "frame", rf"Skerrywind {VERSION} - \[Page one\]"))
 
