@@ -1,5 +1,6 @@
 // Skerrywind: a small desktop web-browser shell. The main window runs the
 // start-up; the program ends when it is closed.
+#include "platform/access/PageAccessibility.h"
 #include "platform/system/Application.h"
 #include "platform/engine/GraphicsPath.h"
 #include "platform/system/MessageBox.h"
@@ -18,7 +19,7 @@ int sayNotResponding(int argc, char** argv, int status)
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return status;
-    platform::PrepareStartupEnvironment();
+    platform::PrepareStartupEnvironment(argc, argv);
     platform::Application app(argc, argv);
     platform::TerminationSignals::SetHandler([](int) {});
     platform::MsgBox(platform::SingleInstance::NotRespondingText(), platform::vbExclamation);
@@ -39,10 +40,14 @@ int main(int argc, char** argv)
         return instance.NotResponding() ? sayNotResponding(argc, argv, *status) : *status;
 
     platform::MakeProgramFoldersPrivate();
-    platform::PrepareStartupEnvironment();
+    const bool bFollowDesktopAccessibility = platform::PrepareStartupEnvironment(argc, argv);
     platform::ChooseGraphicsPath();
     platform::Application app(argc, argv);
     platform::SetAppTitle(QStringLiteral("Skerwind32"));
+    // Before the engine starts: pages are read to assistive tools while the
+    // desktop says one runs.
+    if (bFollowDesktopAccessibility)
+        platform::PageAccessibility::FollowDesktop();
     // Later starts are taken from the first time the main window lets
     // events run.
     instance.Listen();

@@ -40,6 +40,7 @@ HyperLblCtl::HyperLblCtl(QWidget* parent, const QString& name) : UserControl(par
 
 void HyperLblCtl::CreateConstituents()
 {
+    SetAccessibleKind(AccessibleKind::Link);
     setCursor(platform::HandCursor());
 
     Timer1 = new platform::Timer(this, [this] { Timer1_Timer(); });
@@ -80,6 +81,7 @@ void HyperLblCtl::SetCaption(const QString& sNewValue)
 {
     lblLabel->SetCaption(sNewValue);
     PropertyChanged(kKeyLabel);
+    AnnounceNameChange();
 }
 
 OLE_COLOR HyperLblCtl::BackColor() const
@@ -179,6 +181,15 @@ void HyperLblCtl::lblLabel_MouseUp(int16_t Button, int16_t, float X, float Y)
 {
     const bool inside = 0 <= X && X <= lblLabel->Width() && 0 <= Y && Y <= lblLabel->Height();
     if (inside && Button == platform::vbLeftButton && !lblLabel->Tag().isEmpty()) {
+        LaunchUrl(lblLabel->Tag());
+        emit Click();
+    }
+}
+
+void HyperLblCtl::UserControl_AccessibleAction()
+{
+    // An assistive tool's jump: what a left click on the text does.
+    if (!lblLabel->Tag().isEmpty()) {
         LaunchUrl(lblLabel->Tag());
         emit Click();
     }

@@ -39,6 +39,12 @@ signals:
 private:
     void CreateConstituents();
 
+    // What assistive tools are told: a link named by its text, with its
+    // address, and its jump.
+    QString AccessibleCaption() const override { return Caption(); }
+    QString AccessibleTarget() const override { return LinkURL(); }
+    void UserControl_AccessibleAction() override;
+
     void CtlResize();
     int32_t lngCursorX();
     int32_t lngCursorY();

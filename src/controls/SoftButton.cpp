@@ -53,6 +53,8 @@ SoftButton::SoftButton(QWidget* parent, const QString& name) : UserControl(paren
 
 void SoftButton::CreateConstituents()
 {
+    SetAccessibleKind(AccessibleKind::PushButton);
+
     tmrMouseMonitor = new platform::Timer(this, [this] { tmrMouseMonitor_Timer(); });
     tmrMouseMonitor->setObjectName(QStringLiteral("tmrMouseMonitor"));
     tmrMouseMonitor->SetInterval(kMonitorInterval);
@@ -85,6 +87,7 @@ QString SoftButton::Caption() const
 void SoftButton::SetCaption(const QString& sNewValue)
 {
     lblCaption->SetCaption(sNewValue);
+    AnnounceNameChange();
 }
 
 bool SoftButton::Enabled() const
@@ -97,6 +100,7 @@ void SoftButton::SetEnabled(bool bNewValue)
     bEnabled = bNewValue;
     tmrMouseMonitor->Recheck();  // the hover poll looks at bEnabled
     lblCaption->SetForeColor(bEnabled ? platform::COLOR_BTNTEXT : platform::COLOR_BTNSHADOW);
+    AnnounceEnabledChange();
     platform::DoEvents();
 }
 
@@ -300,4 +304,16 @@ void SoftButton::Cover_MouseUp(int16_t Button, int16_t, float X, float Y)
     } else {
         DrawBorders(false);
     }
+}
+
+// ---- an assistive tool's press ----
+
+void SoftButton::UserControl_AccessibleAction()
+{
+    // What a left-button release over the button does; the pointer is
+    // elsewhere, so the frame keeps its look.
+    if (!bEnabled)
+        return;
+    bButtonDown = false;
+    emit Click();
 }

@@ -45,6 +45,12 @@ signals:
 private:
     void CreateConstituents();
 
+    // What assistive tools are told: a push button named by its caption,
+    // enabled or not, and its press.
+    QString AccessibleCaption() const override { return Caption(); }
+    bool AccessibleEnabled() const override { return bEnabled; }
+    void UserControl_AccessibleAction() override;
+
     void DrawBorders(bool bPressed);
     void DrawBordersOver(bool bPressed);
     void ResizeCaption();

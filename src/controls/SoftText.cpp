@@ -56,6 +56,8 @@ SoftText::SoftText(QWidget* parent, const QString& name) : UserControl(parent, n
 
 void SoftText::CreateConstituents()
 {
+    SetAccessibleKind(AccessibleKind::EditableText);
+
     tmrMouseMonitor = new platform::Timer(this, [this] { tmrMouseMonitor_Timer(); });
     tmrMouseMonitor->setObjectName(QStringLiteral("tmrMouseMonitor"));
     tmrMouseMonitor->SetInterval(kMonitorInterval);
@@ -140,6 +142,7 @@ void SoftText::SetEnabled(bool bNewValue)
     tmrMouseMonitor->Recheck();  // the hover poll looks at bEnabled
     txtText->SetEnabled(bNewValue);
     PropertyChanged(kKeyEnabled);
+    AnnounceEnabledChange();
 }
 
 int32_t SoftText::CursorX()

@@ -61,6 +61,10 @@ signals:
 private:
     void CreateConstituents();
 
+    // What assistive tools are told: an editable text, the inner box's.
+    QLineEdit* AccessibleTextBox() const override { return txtText; }
+    bool AccessibleEnabled() const override { return bEnabled; }
+
     void UserControl_Initialize();
     void UserControl_InitProperties() override;
     void UserControl_ReadProperties(const platform::PropertyBag& PropBag) override;

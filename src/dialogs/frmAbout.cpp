@@ -38,6 +38,9 @@ frmAbout::frmAbout() : Form(QStringLiteral("frmAbout"))
     SetBackColor(platform::COLOR_WINDOW);
     SetClientSize(kClientWidth, kClientHeight);
     SetStartUpPosition(platform::vbStartUpOwner);
+    // It shows no title; assistive tools are told this one.
+    SetDialogRole(true);
+    setAccessibleName(QStringLiteral("About Skerrywind"));
 
     HyperLblCtl1 = new HyperLblCtl(this, QStringLiteral("HyperLblCtl1"),
                                    {{"LINKURL", kHomePage},
@@ -88,6 +91,7 @@ frmAbout::frmAbout() : Form(QStringLiteral("frmAbout"))
 
     IELogo = new platform::Image(this, QStringLiteral("IELogo"));
     IELogo->Move(2400, 1440, 735, 615);
+    IELogo->setAccessibleName(platform::EngineName());
 
     // The engine this program really uses, by its own name.
     Label4 = new platform::Label(this, QStringLiteral("Label4"));
@@ -119,6 +123,7 @@ frmAbout::frmAbout() : Form(QStringLiteral("frmAbout"))
 
     SWLogo = new platform::Image(this, QStringLiteral("SWLogo"));
     SWLogo->Move(120, 120, 735, 615);
+    SWLogo->setAccessibleName(QStringLiteral("Skerrywind"));
 
     // Labels and images are windowless: the windowed controls lie above them,
     // so the links stay clickable where a wide label reaches over them.

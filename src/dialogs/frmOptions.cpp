@@ -53,6 +53,7 @@ frmOptions::frmOptions() : ChromeForm(QStringLiteral("frmOptions"))
     SetBackColor(platform::COLOR_WINDOW);
     SetClientSize(kClientWidth, kClientHeight);
     SetCaption(QStringLiteral("Skerrywind Options"));
+    SetDialogRole(true);
 
     lblCaption = new platform::Label(this, QStringLiteral("lblCaption"));
     lblCaption->Move(0, 30, 4695, 225);

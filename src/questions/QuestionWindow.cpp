@@ -21,6 +21,7 @@ QuestionWindow::QuestionWindow(const QString& name, float clientWidth, float cli
     SetClientSize(clientWidth, clientHeight);
     SetKeyPreview(true);
     SetStartUpPosition(platform::vbStartUpOwner);
+    SetDialogRole(true);
 
     lblCaption = new platform::Label(this, QStringLiteral("lblCaption"));
     lblCaption->Move(0, kCaptionTop, clientWidth - kCaptionRightGap, kCaptionHeight);

@@ -19,6 +19,7 @@ frmPageDialog::frmPageDialog() : QuestionWindow(QStringLiteral("frmPageDialog"),
     lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     txtValue = NewTextBox(QStringLiteral("txtValue"), 240, 1500, 4920);
+    txtValue->setAccessibleName(QStringLiteral("Answer"));
 
     cmdStop = NewButton(QStringLiteral("cmdStop"), "Stop this page's dialogs", 240, 1980, 2280);
     connect(cmdStop, &SoftButton::Click, this, &frmPageDialog::cmdStop_Click);

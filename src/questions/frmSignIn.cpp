@@ -28,12 +28,14 @@ frmSignIn::frmSignIn() : QuestionWindow(QStringLiteral("frmSignIn"), kClientWidt
     lblUserName->Move(240, 1170, 1200, 225);
     lblUserName->SetCaption(QStringLiteral("User name:"));
     txtUserName = NewTextBox(QStringLiteral("txtUserName"), 1440, 1125, 3720);
+    txtUserName->setAccessibleName(QStringLiteral("User name"));
 
     lblPassword = new platform::Label(this, QStringLiteral("lblPassword"));
     lblPassword->Move(240, 1575, 1200, 225);
     lblPassword->SetCaption(QStringLiteral("Password:"));
     txtPassword = NewTextBox(QStringLiteral("txtPassword"), 1440, 1530, 3720);
     txtPassword->SetPasswordChar(kPasswordChar);
+    txtPassword->setAccessibleName(QStringLiteral("Password"));
 
     cmdOk = NewButton(QStringLiteral("cmdOk"), "Sign in", 2880, 2160, 1095);
     connect(cmdOk, &SoftButton::Click, this, &frmSignIn::cmdOk_Click);

@@ -37,15 +37,20 @@ FindBox::FindBox(QWidget* parent, const QString& name) : UserControl(parent, nam
                             {"tBACKCOLOR", platform::COLOR_HIGHLIGHTTEXT},
                             {"tENABLED", true}});
     txtFind->Move(kTextLeft, kRowTop, kTextWidth, kRowHeight);
+    setAccessibleName(QStringLiteral("Find in page"));
+    txtFind->setAccessibleName(QStringLiteral("Find in page"));
     cmdPrevious = new SoftButton(this, QStringLiteral("cmdPrevious"), ButtonBag("<"));
     cmdPrevious->Move(kPreviousLeft, kRowTop, kButtonWidth, kRowHeight);
     cmdPrevious->setToolTip(QStringLiteral("Previous match (Shift+F3)"));
+    cmdPrevious->setAccessibleName(QStringLiteral("Previous match"));
     cmdNext = new SoftButton(this, QStringLiteral("cmdNext"), ButtonBag(">"));
     cmdNext->Move(kNextLeft, kRowTop, kButtonWidth, kRowHeight);
     cmdNext->setToolTip(QStringLiteral("Next match (F3)"));
+    cmdNext->setAccessibleName(QStringLiteral("Next match"));
     cmdClose = new SoftButton(this, QStringLiteral("cmdClose"), ButtonBag("x"));
     cmdClose->Move(kCloseLeft, kRowTop, kButtonWidth, kRowHeight);
     cmdClose->setToolTip(QStringLiteral("Close (Esc)"));
+    cmdClose->setAccessibleName(QStringLiteral("Close find box"));
 
     connect(txtFind, &SoftText::Change, this, &FindBox::txtFind_Change);
     connect(cmdPrevious, &SoftButton::Click, this, &FindBox::cmdPrevious_Click);
@@ -73,8 +78,15 @@ void FindBox::UserControl_Resize()
     Line(Width() - kEdge, 0, Width() - kEdge, Height(), kOutline);
 }
 
+void FindBox::SetResult(const QString& sResult)
+{
+    txtFind->setAccessibleDescription(sResult);
+}
+
 void FindBox::txtFind_Change()
 {
+    if (txtFind->Text().isEmpty())
+        SetResult(QString());
     emit Change();
 }
 

@@ -22,6 +22,9 @@ public:
     // Shows the box above its siblings and puts the focus on its text,
     // selected whole, so that typing replaces it.
     void Activate();
+    // What the last search found ("3 of 12"), told to assistive tools with
+    // the text to find.
+    void SetResult(const QString& sResult);
 
 signals:
     void Change();

@@ -48,6 +48,7 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
     // still being read on the side, and the controls below need them.
     WebBrowser1 = platform::CreateBrowser(this);
     platform::SetTwipsGeometry(WebBrowser1->Widget(), 0, 0, kBrowserDesignWidth, kBrowserDesignHeight);
+    WebBrowser1->Widget()->setAccessibleName(QStringLiteral("Page"));
 
     try {
         setWindowIcon(platform::LoadResIcon(kApplicationIcon));
@@ -60,6 +61,7 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
     tmrWorker->SetEnabled(true);
 
     StatusBar = new platform::StatusBar(this);
+    StatusBar->setAccessibleName(QStringLiteral("Status"));
 
     setTabOrder(WebBrowser1->Widget(), StatusBar);
     connect(WebBrowser1, &platform::BrowserHost::StatusTextChange, this, &frmMain::WebBrowser1_StatusTextChange);
@@ -452,6 +454,7 @@ void frmMain::WebBrowser1_FindTextResult(int ActiveMatch, int NumberOfMatches)
     if (!FindBoxShown() || FindBox1->Text().isEmpty())
         return;
     StatusBar->Panels(1).SetText(MCommands::FindResultText(ActiveMatch, NumberOfMatches));
+    FindBox1->SetResult(MCommands::FindResultText(ActiveMatch, NumberOfMatches));
 }
 
 void frmMain::WebBrowser1_DocumentComplete(QObject* pDisp, const QVariant& URL)

@@ -46,11 +46,14 @@ constexpr int kIconRefresh = 104;
 constexpr int kIconHome = 105;
 constexpr int kIconSearch = 106;
 
-platform::CommandButton* pictureButton(QWidget* form, const QString& name, float left, const QString& toolTip)
+// A picture button, named after its command for assistive tools.
+platform::CommandButton* pictureButton(QWidget* form, const QString& name, float left, const QString& toolTip,
+                                       const QString& command)
 {
     auto* button = new platform::CommandButton(form, name);
     button->Move(left, kButtonTop, kButtonSize, kButtonSize);
     button->SetToolTipText(toolTip);
+    button->setAccessibleName(command);
     return button;
 }
 
@@ -74,12 +77,18 @@ frmToolBar::frmToolBar() : ChromeForm(QStringLiteral("frmToolBar"))
     lblCaption->SetFontBold(true);
     SetCaptionLabel(lblCaption);
 
-    cmdBack = pictureButton(this, QStringLiteral("cmdBack"), kBackLeft, QStringLiteral("Go Back"));
-    cmdForward = pictureButton(this, QStringLiteral("cmdForward"), kForwardLeft, QStringLiteral("Go Forward"));
-    cmdStop = pictureButton(this, QStringLiteral("cmdStop"), kStopLeft, QStringLiteral("Stop"));
-    cmdRefresh = pictureButton(this, QStringLiteral("cmdRefresh"), kRefreshLeft, QStringLiteral("Refresh"));
-    cmdHome = pictureButton(this, QStringLiteral("cmdHome"), kHomeLeft, QStringLiteral("Go Home"));
-    cmdSearch = pictureButton(this, QStringLiteral("cmdSearch"), kSearchLeft, QStringLiteral("Search"));
+    // The window's name for assistive tools is its caption's.
+    setAccessibleName(lblCaption->Caption());
+
+    cmdBack = pictureButton(this, QStringLiteral("cmdBack"), kBackLeft, QStringLiteral("Go Back"), QStringLiteral("Back"));
+    cmdForward = pictureButton(this, QStringLiteral("cmdForward"), kForwardLeft, QStringLiteral("Go Forward"),
+                               QStringLiteral("Forward"));
+    cmdStop = pictureButton(this, QStringLiteral("cmdStop"), kStopLeft, QStringLiteral("Stop"), QStringLiteral("Stop"));
+    cmdRefresh = pictureButton(this, QStringLiteral("cmdRefresh"), kRefreshLeft, QStringLiteral("Refresh"),
+                               QStringLiteral("Refresh"));
+    cmdHome = pictureButton(this, QStringLiteral("cmdHome"), kHomeLeft, QStringLiteral("Go Home"), QStringLiteral("Home"));
+    cmdSearch = pictureButton(this, QStringLiteral("cmdSearch"), kSearchLeft, QStringLiteral("Search"),
+                              QStringLiteral("Search"));
 
     txtURL = new SoftText(this, QStringLiteral("txtURL"),
                           {{QStringLiteral("tTEXT"), QString()},
@@ -89,6 +98,7 @@ frmToolBar::frmToolBar() : ChromeForm(QStringLiteral("frmToolBar"))
                            {QStringLiteral("tBACKCOLOR"), platform::COLOR_HIGHLIGHTTEXT},
                            {QStringLiteral("tENABLED"), true}});
     txtURL->Move(kURLLeft, kAddressRowTop, kURLWidth, kAddressRowHeight);
+    txtURL->setAccessibleName(QStringLiteral("Address"));
 
     cmdGo = new SoftButton(this, QStringLiteral("cmdGo"),
                            {{QStringLiteral("CAPTION"), QStringLiteral("Go")},

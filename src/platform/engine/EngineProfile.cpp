@@ -1,5 +1,7 @@
 #include "platform/engine/EngineProfile.h"
 
+#include "platform/access/PageAccessibility.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QPointer>
@@ -40,6 +42,8 @@ QWebEngineProfile* EngineProfile::instance()
         profile->setCachePath(cachePath());
         profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
         profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+        // The engine runs from here on, and has no page yet.
+        PageAccessibility::EngineStarted();
     }
     return profile;
 }

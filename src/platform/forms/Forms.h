@@ -143,6 +143,9 @@ public:
     // The window handle the platform knows the form by.
     QWidget* hWnd() { return this; }
 
+    // Assistive tools are told that the form is a dialog rather than a window.
+    bool DialogRole() const { return dialogRole_; }
+
     // The persistent image (AutoRedraw): drawing goes to an image that the
     // form shows whenever it repaints, so it survives until drawn over. The
     // image exists from SetAutoRedraw(true) or the first use of hDC().
@@ -193,6 +196,7 @@ protected:
     // taskbar entry. Window managers draw no frame without a title bar, so
     // the form draws a thin raised edge around its client area itself.
     void SetDialogFrameWithoutTitle();
+    void SetDialogRole(bool on) { dialogRole_ = on; }
     // vbStartUpOwner: centred on the owner each time it is shown.
     void SetStartUpPosition(int position) { startUpPosition_ = position; }
 
@@ -224,6 +228,7 @@ private:
     bool keyPreview_ = false;
     bool borderless_ = false;
     bool drawnDialogFrame_ = false;
+    bool dialogRole_ = false;
     int startUpPosition_ = vbStartUpManual;
     OLE_COLOR backColor_ = COLOR_BTNFACE;
     std::unique_ptr<Surface> surface_;

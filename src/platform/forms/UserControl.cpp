@@ -3,7 +3,9 @@
 #include "platform/pointer/PointerTracker.h"
 #include "platform/system/Runtime.h"
 
+#include <QAccessible>
 #include <QPainter>
+#include <QPointer>
 #include <QWindow>
 
 namespace platform {
@@ -102,6 +104,31 @@ void UserControl::BecomeInert()
 {
     inert_ = true;
     surface_.SetInert();
+}
+
+void UserControl::DoAccessibleAction()
+{
+    QMetaObject::invokeMethod(
+        this,
+        [control = QPointer<UserControl>(this)] {
+            if (control && !control->inert_)
+                control->UserControl_AccessibleAction();
+        },
+        Qt::QueuedConnection);
+}
+
+void UserControl::AnnounceNameChange()
+{
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+void UserControl::AnnounceEnabledChange()
+{
+    QAccessible::State changed;
+    changed.disabled = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void UserControl::sizeChanged()

@@ -14,6 +14,8 @@
 
 #include <QWidget>
 
+class QLineEdit;
+
 namespace platform {
 
 class UserControl : public QWidget {
@@ -66,6 +68,22 @@ public:
     // of size changes.
     void BecomeInert();
 
+    // What assistive tools are told about the control (platform/access reads
+    // it): its kind, the caption that names it unless its host gave it a name
+    // of its own (setAccessibleName), a link's address, whether it is enabled,
+    // a text box's inner box, and its one action.
+    enum class AccessibleKind { Group, PushButton, EditableText, Link };
+    AccessibleKind Kind() const { return accessibleKind_; }
+    virtual QString AccessibleCaption() const { return QString(); }
+    virtual QString AccessibleTarget() const { return QString(); }
+    virtual bool AccessibleEnabled() const { return isEnabled(); }
+    virtual QLineEdit* AccessibleTextBox() const { return nullptr; }
+    // An assistive tool asked for the control's action (a button's press, a
+    // link's jump). It runs once the event loop has control again, since the
+    // tool waits for the answer to its request until then, and not at all
+    // once the control's form has been unloaded.
+    void DoAccessibleAction();
+
 signals:
     // The host's stored data is out of date for this key.
     void propertyChanged(const QString& key);
@@ -88,6 +106,14 @@ protected:
 
     void PropertyChanged(const QString& key) { emit propertyChanged(key); }
 
+    void SetAccessibleKind(AccessibleKind kind) { accessibleKind_ = kind; }
+    // The action an assistive tool asked for, as the event loop runs it.
+    virtual void UserControl_AccessibleAction() {}
+    // Tell assistive tools that the control's name, or its enabled state,
+    // changed.
+    void AnnounceNameChange();
+    void AnnounceEnabledChange();
+
     // The surface's back colour; setting it clears what was drawn.
     OLE_COLOR BackColor() const { return surface_.BackColor(); }
     void SetBackColor(OLE_COLOR color);
@@ -108,6 +134,7 @@ private:
     AmbientProperties ambient_;
     QSize handledSize_;
     bool inert_ = false;
+    AccessibleKind accessibleKind_ = AccessibleKind::Group;
 };
 
 }  // namespace platform

@@ -13,7 +13,12 @@ public:
     Frame(QWidget* parent, const QString& name);
 
     QString Caption() const { return title(); }
-    void SetCaption(const QString& caption) { setTitle(caption); }
+    // The caption names the frame to assistive tools too.
+    void SetCaption(const QString& caption)
+    {
+        setTitle(caption);
+        setAccessibleName(caption);
+    }
     OLE_COLOR BackColor() const { return backColor_; }
     void SetBackColor(OLE_COLOR color);
     // The caption's font; the controls inside keep their own.

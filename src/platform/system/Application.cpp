@@ -1,5 +1,6 @@
 #include "platform/system/Application.h"
 
+#include "platform/access/Accessibility.h"
 #include "platform/system/AppError.h"
 #include "platform/forms/Forms.h"
 #include "platform/system/CodeDepth.h"
@@ -151,6 +152,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QStringLiteral("Courier New"), {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
     new ApplicationEvents(this);
+    InstallAccessibility();
     // Reading the system's fonts and reaching the session bus (which the
     // accessibility support asks for at the first widget text) take a while;
     // they run on their own thread while the main thread starts the web

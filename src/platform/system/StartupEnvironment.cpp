@@ -1,5 +1,6 @@
 #include "platform/system/StartupEnvironment.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,8 +15,40 @@ namespace {
 constexpr auto x11SocketFolder = "/tmp/.X11-unix/X";
 constexpr auto x11Platform = "xcb";
 
+constexpr auto forceRendererAccessibility = "--force-renderer-accessibility";
+constexpr auto disableRendererAccessibility = "--disable-renderer-accessibility";
+
 bool isSet(const char* value) { return value && *value; }
+
+// Whether a flag stands among blank-separated words, alone or with a value.
+bool hasFlag(const std::string& words, const std::string& flag)
+{
+    std::size_t at = 0;
+    while ((at = words.find(flag, at)) != std::string::npos) {
+        const std::size_t end = at + flag.size();
+        const bool startsWord = at == 0 || words[at - 1] == ' ';
+        const bool endsWord = end == words.size() || words[end] == ' ' || words[end] == '=';
+        if (startsWord && endsWord)
+            return true;
+        at = end;
+    }
+    return false;
+}
 }  // namespace
+
+PageAccessibilityChoice ChoosePageAccessibility(const char* engineSwitchVariable, const char* chromiumFlagsVariable,
+                                                const std::vector<std::string>& arguments)
+{
+    // The variable counts once it exists, as the engine reads it.
+    if (engineSwitchVariable)
+        return {};
+    std::string words = isSet(chromiumFlagsVariable) ? chromiumFlagsVariable : "";
+    for (const std::string& argument : arguments)
+        words += " " + argument;
+    if (hasFlag(words, forceRendererAccessibility) || hasFlag(words, disableRendererAccessibility))
+        return {};
+    return {true, true, true};
+}
 
 SandboxChoice ChooseSandbox(bool runningAsRoot, const char* disableSandboxVariable)
 {
@@ -72,7 +105,7 @@ bool SocketAnswers(const std::string& path)
     return answers;
 }
 
-void PrepareStartupEnvironment()
+bool PrepareStartupEnvironment(int argc, char** argv)
 {
     const SandboxChoice sandbox = ChooseSandbox(::geteuid() == 0, std::getenv("QTWEBENGINE_DISABLE_SANDBOX"));
     if (sandbox.turnOff)
@@ -82,6 +115,16 @@ void PrepareStartupEnvironment()
 
     if (const auto platform = ChoosePlatform(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), SocketAnswers))
         ::setenv("QT_QPA_PLATFORM", platform->c_str(), 1);
+
+    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+    const PageAccessibilityChoice access =
+        ChoosePageAccessibility(std::getenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"),
+                                std::getenv("QTWEBENGINE_CHROMIUM_FLAGS"), arguments);
+    if (access.enableEngineSwitch)
+        ::setenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1", 1);
+    if (access.joinBusAlways)
+        ::setenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1", 0);
+    return access.followDesktop;
 }
 
 }  // namespace platform

@@ -2,10 +2,12 @@
 // Choices made by main() before the application object exists, each a pure
 // decision over the environment plus a small function that applies it.
 //
-// Integration: main() calls PrepareStartupEnvironment() first thing.
+// Integration: main() calls PrepareStartupEnvironment() before the application
+// object exists.
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -35,8 +37,27 @@ std::optional<std::string> ChoosePlatform(const char* qpaPlatformVariable, const
 // that is closed at once; no X protocol is spoken).
 bool SocketAnswers(const std::string& path);
 
-// Applies both choices to this process's environment; the sandbox notice goes
-// to stderr.
-void PrepareStartupEnvironment();
+// Whether the engine's page accessibility follows the desktop's
+// accessibility status (see access/PageAccessibility.h). The engine's own
+// switches are the user's explicit setting and win: the renderer flags
+// --force-renderer-accessibility or --disable-renderer-accessibility in
+// QTWEBENGINE_CHROMIUM_FLAGS or on the command line, and
+// QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY. Otherwise the program follows the
+// desktop: the engine is allowed to build pages' accessibility trees (and
+// builds them only while told to), and the program's windows join the
+// desktop's accessibility bus whatever its status says at start, so that an
+// assistive technology started later finds them.
+struct PageAccessibilityChoice {
+    bool followDesktop = false;
+    bool enableEngineSwitch = false;  // set QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY=1
+    bool joinBusAlways = false;       // set QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+};
+PageAccessibilityChoice ChoosePageAccessibility(const char* engineSwitchVariable, const char* chromiumFlagsVariable,
+                                                const std::vector<std::string>& arguments);
+
+// Applies the choices to this process's environment; the sandbox notice goes
+// to stderr. Returns whether the program follows the desktop's accessibility
+// status.
+bool PrepareStartupEnvironment(int argc, char** argv);
 
 }  // namespace platform

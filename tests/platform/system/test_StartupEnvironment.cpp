@@ -1,5 +1,6 @@
-// Startup choices: the engine's sandbox, the window-system platform and the
-// privacy of the program's folders.
+// Startup choices: the engine's sandbox, the window-system platform, the
+// privacy of the program's folders and whether the engine's page
+// accessibility follows the desktop.
 #include "TestSupport.h"
 
 #include "platform/system/PrivateFolders.h"
@@ -26,11 +27,13 @@ namespace {
 constexpr auto prepareMode = "--prepare-environment";
 
 // A child run: applies the choices and prints what they left.
-int runPrepare()
+int runPrepare(int argc, char** argv)
 {
-    platform::PrepareStartupEnvironment();
-    std::printf("sandbox=%s platform=%s\n", qgetenv("QTWEBENGINE_DISABLE_SANDBOX").constData(),
-                qgetenv("QT_QPA_PLATFORM").constData());
+    const bool follow = platform::PrepareStartupEnvironment(argc, argv);
+    std::printf("sandbox=%s platform=%s follow=%d pages=%s bus=%s\n", qgetenv("QTWEBENGINE_DISABLE_SANDBOX").constData(),
+                qgetenv("QT_QPA_PLATFORM").constData(), int(follow),
+                qgetenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY").constData(),
+                qgetenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON").constData());
     return 0;
 }
 }  // namespace
@@ -116,6 +119,46 @@ private slots:
             QCOMPARE(asked, "/tmp/.X11-unix/X" + display.mid(1).toStdString());
     }
 
+    void pageAccessibility_data()
+    {
+        QTest::addColumn<QByteArray>("engineSwitch");  // "<unset>" for none
+        QTest::addColumn<QByteArray>("chromiumFlags");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("follow");
+        const QByteArray unset("<unset>");
+        QTest::newRow("nothing set: follow the desktop") << unset << QByteArray() << QStringList() << true;
+        QTest::newRow("engine switch set by the user") << QByteArray("1") << QByteArray() << QStringList() << false;
+        QTest::newRow("engine switch set empty still counts") << QByteArray("") << QByteArray() << QStringList() << false;
+        QTest::newRow("forced in the engine's flags")
+            << unset << QByteArray("--no-sandbox --force-renderer-accessibility") << QStringList() << false;
+        QTest::newRow("forced with a value") << unset << QByteArray("--force-renderer-accessibility=complete")
+                                             << QStringList() << false;
+        QTest::newRow("disabled in the engine's flags")
+            << unset << QByteArray("--disable-renderer-accessibility") << QStringList() << false;
+        QTest::newRow("disabled on the command line")
+            << unset << QByteArray() << QStringList {"file:///a.html", "--disable-renderer-accessibility"} << false;
+        QTest::newRow("a longer flag is another flag")
+            << unset << QByteArray("--force-renderer-accessibility-x") << QStringList() << true;
+        QTest::newRow("an address that mentions it")
+            << unset << QByteArray() << QStringList {"https://h/?q=--force-renderer-accessibility"} << true;
+    }
+    void pageAccessibility()
+    {
+        QFETCH(QByteArray, engineSwitch);
+        QFETCH(QByteArray, chromiumFlags);
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, follow);
+        std::vector<std::string> args;
+        for (const QString& a : arguments)
+            args.push_back(a.toStdString());
+        const platform::PageAccessibilityChoice choice = platform::ChoosePageAccessibility(
+            engineSwitch == "<unset>" ? nullptr : engineSwitch.constData(), chromiumFlags.constData(), args);
+        QCOMPARE(choice.followDesktop, follow);
+        // Following needs both: the engine's switch and the windows on the bus.
+        QCOMPARE(choice.enableEngineSwitch, follow);
+        QCOMPARE(choice.joinBusAlways, follow);
+    }
+
     void preparingSaysOnceWhenTheSandboxIsOff()
     {
         QProcess child;
@@ -123,17 +166,20 @@ private slots:
         environment.remove("QTWEBENGINE_DISABLE_SANDBOX");
         environment.remove("QT_QPA_PLATFORM");
         environment.remove("DISPLAY");
+        environment.remove("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY");
+        environment.remove("QTWEBENGINE_CHROMIUM_FLAGS");
+        environment.remove("QT_LINUX_ACCESSIBILITY_ALWAYS_ON");
         child.setProcessEnvironment(environment);
         child.start(QCoreApplication::applicationFilePath(), {QLatin1String(prepareMode)});
         QVERIFY(child.waitForFinished());
         const QByteArray output = child.readAllStandardOutput().trimmed();
         const QByteArray errors = child.readAllStandardError();
         if (::geteuid() == 0) {
-            QCOMPARE(output, QByteArray("sandbox=1 platform="));
+            QCOMPARE(output, QByteArray("sandbox=1 platform= follow=1 pages=1 bus=1"));
             QCOMPARE(errors.count('\n'), 1);
             QVERIFY(errors.contains("root"));
         } else {
-            QCOMPARE(output, QByteArray("sandbox= platform="));
+            QCOMPARE(output, QByteArray("sandbox= platform= follow=1 pages=1 bus=1"));
             QCOMPARE(errors, QByteArray());
         }
     }
@@ -214,7 +260,7 @@ private slots:
 int main(int argc, char** argv)
 {
     if (argc == 2 && qstrcmp(argv[1], prepareMode) == 0)
-        return runPrepare();
+        return runPrepare(argc, argv);
     return skwtest::TestMain<TestStartupEnvironment>(argc, argv);
 }
 #include "test_StartupEnvironment.moc"
