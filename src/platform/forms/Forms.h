@@ -187,6 +187,7 @@ protected:
     // vbStartUpOwner: centred on the owner each time it is shown.
     void SetStartUpPosition(int position) { startUpPosition_ = position; }
 
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
