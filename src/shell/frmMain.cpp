@@ -192,7 +192,7 @@ void frmMain::Form_KeyDown(int16_t& KeyCode, int16_t& Shift)
     // full screen and the browser keys are the browser's before the page's,
     // and Escape while a page fills the screen: no page can keep the screen.
     if (WebBrowser1->HasFocus()) {
-        if (KeyCode == platform::vbKeyEscape && Shift == 0 && MPageFullScreen::Active()) {
+        if (KeyCode == platform::vbKeyEscape && MPageFullScreen::Active()) {
             KeyCode = 0;
             LeavePageFullScreen();
         } else if (MCommands::BrowserFirst(KeyCode, Shift)) {
@@ -320,7 +320,8 @@ void frmMain::SetWindowFullScreen(bool bOn)
 {
     // The toolbar makes way for the page while the window fills the screen
     // and comes back with the window; F4 and Ctrl+L show it meanwhile.
-    const bool bToolbarShown = platform::FormRegistry::IsLoaded<frmToolBar>() && platform::Forms<frmToolBar>().Visible();
+    const bool bToolbarShown =
+        platform::FormRegistry::IsLoaded<frmToolBar>() && platform::Forms<frmToolBar>().Visible();
     if (bOn) {
         bFullScreenHidToolbar = bToolbarShown;
         bShowToolbarBeforeFullScreen = mdlGlobals::bShowToolbar;
