@@ -331,8 +331,11 @@ void frmMain::SetWindowFullScreen(bool bOn)
         return;
     }
     SetFullScreen(false);
-    if (bFullScreenHidToolbar && !bToolbarShown && mdlGlobals::bShowToolbar == bShowToolbarBeforeFullScreen)
+    if (bFullScreenHidToolbar && !bToolbarShown && mdlGlobals::bShowToolbar == bShowToolbarBeforeFullScreen) {
         platform::Forms<frmToolBar>().Show(platform::vbModeless, this);
+        // The keys stay with this window.
+        BringToFront();
+    }
     bFullScreenHidToolbar = false;
 }
 

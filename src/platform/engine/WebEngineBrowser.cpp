@@ -131,6 +131,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_
     // page's processes.
     parent->installEventFilter(this);
     view_->installEventFilter(this);
+    for (QWidget* child : view_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->installEventFilter(this);
     zoomWatch_.setInterval(kZoomCheckIntervalMs);
     connect(&zoomWatch_, &QTimer::timeout, this, &WebEngineBrowser::checkEngineZoom);
     // The engine starts a page's render process when the page is first used.

@@ -27,7 +27,7 @@ struct Delivery {
 };
 Delivery* currentDelivery = nullptr;
 
-// Qt's key codes below Key_Escape are characters.
+// The last ASCII character. Qt's key codes below Key_Escape are characters.
 constexpr int kLastAscii = 0x7F;
 
 bool isPreviewed(QEvent::Type type)
