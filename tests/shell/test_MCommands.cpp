@@ -110,9 +110,6 @@ private slots:
         QTest::addColumn<Command>("command");
         const int ctrl = Qt::ControlModifier;
         QTest::newRow("Cyrillic, F's place") << 0x0410 << ctrl << 41u << Command::Find;
-        QTest::newRow("Cyrillic, L's place") << 0x0414 << ctrl << 46u << Command::FocusAddress;
-        QTest::newRow("Cyrillic, R's place") << 0x041A << ctrl << 27u << Command::Refresh;
-        QTest::newRow("Cyrillic, W's place") << 0x0426 << ctrl << 25u << Command::Close;
         QTest::newRow("Cyrillic, Alt, D's place") << 0x0412 << int(Qt::AltModifier) << 40u << Command::FocusAddress;
         QTest::newRow("Greek, P's place") << 0x03A0 << ctrl << 33u << Command::Print;
         QTest::newRow("Hebrew, R's place") << 0x05E8 << ctrl << 27u << Command::Refresh;
@@ -124,7 +121,6 @@ private slots:
         QTest::newRow("Cyrillic, no Ctrl") << 0x0410 << 0 << 41u << Command::None;
         QTest::newRow("dead key") << int(Qt::Key_Dead_Circumflex) << ctrl << 34u << Command::None;
         QTest::newRow("composing") << 0 << ctrl << 0u << Command::None;
-        QTest::newRow("no key code") << 0x0410 << ctrl << 0u << Command::None;
     }
     void otherLayouts()
     {
@@ -151,8 +147,6 @@ private slots:
         QTest::newRow("in from 100%") << 1.0 << 1 << 100 << QStringList{"Zoom 110%", "Zoom 125%", "Zoom 150%", "Zoom 500%"};
         QTest::newRow("out from 100%") << 1.0 << -1 << 100 << QStringList{"Zoom 90%", "Zoom 80%", "Zoom 75%", "Zoom 25%"};
         QTest::newRow("in between steps") << 1.2 << 1 << 1 << QStringList{"Zoom 125%"};
-        QTest::newRow("out between steps") << 1.2 << -1 << 1 << QStringList{"Zoom 110%"};
-        QTest::newRow("in, next to a step") << 1.104 << 1 << 1 << QStringList{"Zoom 125%"};
         QTest::newRow("out, next to a step") << 1.104 << -1 << 1 << QStringList{"Zoom 100%"};
         QTest::newRow("in at the top") << 5.0 << 1 << 1 << QStringList{"Zoom 500%"};
         QTest::newRow("out at the bottom") << 0.25 << -1 << 1 << QStringList{"Zoom 25%"};
@@ -179,19 +173,6 @@ private slots:
         QCOMPARE(shown, texts);
     }
 
-    // Each step moves, but at the bounds, and lands on a step that a step
-    // back and forth returns to.
-    void zoomStepsSweep()
-    {
-        for (double factor = 0.2; factor <= 5.2; factor += 0.01) {
-            const double in = MCommands::NextZoomFactor(factor, 1), out = MCommands::NextZoomFactor(factor, -1);
-            QVERIFY2(in > factor || in == platform::SiteZoom::kMaximum, qPrintable(QString::number(factor)));
-            QVERIFY2(out < factor || out == platform::SiteZoom::kMinimum, qPrintable(QString::number(factor)));
-            if (in > platform::SiteZoom::kMinimum)
-                QCOMPARE(MCommands::NextZoomFactor(MCommands::NextZoomFactor(in, -1), 1), in);
-        }
-    }
-
     // A site keeps its zoom within the engine's range; 100% and a value the
     // program did not write (out of range, garbled) count as none.
     void siteZoomBounds_data()
@@ -201,10 +182,8 @@ private slots:
         QTest::newRow("within") << "1.5" << 1.5;
         QTest::newRow("above") << "40" << 5.0;
         QTest::newRow("below") << "0.01" << 0.25;
-        QTest::newRow("100%") << "1" << 1.0;
         QTest::newRow("not a number") << "nan" << 1.0;
         QTest::newRow("written above the range") << "written 9" << 1.0;
-        QTest::newRow("written below the range") << "written 0.1" << 1.0;
         QTest::newRow("written garbled") << "written 1,5x" << 1.0;
     }
     void siteZoomBounds()
