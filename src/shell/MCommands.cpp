@@ -21,18 +21,22 @@ constexpr double kZoomSteps[] = {0.25, 0.33, 0.5, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1
 // Factors this close count as the same step.
 constexpr double kZoomTolerance = 0.005;
 
+// Who has a key first when the focus is in the page.
+enum class First { Page, Browser };
+
 struct KeyBinding {
     int16_t keyCode;
     int16_t shift;
     Command command;
+    First first = First::Page;
 };
 
 // The keys that give a command wherever the focus is.
 constexpr KeyBinding kBindings[] = {
     {platform::vbKeyLeft, vbAltMask, Command::GoBack},
-    {platform::vbKeyBrowserBack, kNone, Command::GoBack},
+    {platform::vbKeyBrowserBack, kNone, Command::GoBack, First::Browser},
     {platform::vbKeyRight, vbAltMask, Command::GoForward},
-    {platform::vbKeyBrowserForward, kNone, Command::GoForward},
+    {platform::vbKeyBrowserForward, kNone, Command::GoForward, First::Browser},
     {platform::vbKeyF5, kNone, Command::Refresh},
     {platform::vbKeyR, vbCtrlMask, Command::Refresh},
     {platform::vbKeyF5, vbShiftMask, Command::RefreshCompletely},
@@ -55,10 +59,18 @@ constexpr KeyBinding kBindings[] = {
     {platform::vbKey0, vbCtrlMask, Command::ZoomReset},
     {platform::vbKeyNumpad0, vbCtrlMask, Command::ZoomReset},
     {platform::vbKeyP, vbCtrlMask, Command::Print},
-    {platform::vbKeyF11, kNone, Command::FullScreen},
-    {platform::vbKeyW, vbCtrlMask, Command::Close},
-    {platform::vbKeyQ, vbCtrlMask, Command::Close},
+    {platform::vbKeyF11, kNone, Command::FullScreen, First::Browser},
+    {platform::vbKeyW, vbCtrlMask, Command::Close, First::Browser},
+    {platform::vbKeyQ, vbCtrlMask, Command::Close, First::Browser},
 };
+
+const KeyBinding* BindingOf(int16_t KeyCode, int16_t Shift)
+{
+    for (const KeyBinding& binding : kBindings)
+        if (binding.keyCode == KeyCode && binding.shift == Shift)
+            return &binding;
+    return nullptr;
+}
 }  // namespace
 
 Command CommandOfKey(int16_t KeyCode, int16_t Shift, FocusPlace Place)
@@ -70,10 +82,17 @@ Command CommandOfKey(int16_t KeyCode, int16_t Shift, FocusPlace Place)
         if (Shift == vbShiftMask)
             return Command::FindPrevious;
     }
-    for (const KeyBinding& binding : kBindings)
-        if (binding.keyCode == KeyCode && binding.shift == Shift)
-            return binding.command;
-    return Command::None;
+    // Escape in the address box takes back what was typed there.
+    if (Place == FocusPlace::AddressBox && KeyCode == platform::vbKeyEscape && Shift == kNone)
+        return Command::RestoreAddress;
+    const KeyBinding* binding = BindingOf(KeyCode, Shift);
+    return binding ? binding->command : Command::None;
+}
+
+bool BrowserFirst(int16_t KeyCode, int16_t Shift)
+{
+    const KeyBinding* binding = BindingOf(KeyCode, Shift);
+    return binding && binding->first == First::Browser;
 }
 
 double NextZoomFactor(double dblFactor, int iStep)

@@ -74,6 +74,8 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
     connect(WebBrowser1, &platform::BrowserHost::PermissionRequested, this, &frmMain::WebBrowser1_PermissionRequested);
     connect(WebBrowser1, &platform::BrowserHost::PageDialog, this, &frmMain::WebBrowser1_PageDialog);
     connect(WebBrowser1, &platform::BrowserHost::FullScreenRequested, this, &frmMain::WebBrowser1_FullScreenRequested);
+    connect(WebBrowser1, &platform::BrowserHost::UnhandledKeyDown, this, &frmMain::WebBrowser1_UnhandledKeyDown);
+    connect(WebBrowser1, &platform::BrowserHost::UnhandledMouseWheel, this, &frmMain::WebBrowser1_UnhandledMouseWheel);
 }
 
 void frmMain::Form_Load()
@@ -187,24 +189,45 @@ void frmMain::Form_KeyDown(int16_t& KeyCode, int16_t& Shift)
         }
         return;
     }
+    // With the focus in the page, the page has a key first and the browser
+    // acts on what it leaves (WebBrowser1_UnhandledKeyDown). Only closing,
+    // full screen and the browser keys are the browser's before the page's,
+    // and Escape while a page fills the screen: no page can keep the screen.
+    if (WebBrowser1->HasFocus()) {
+        if (KeyCode == platform::vbKeyEscape && MPageFullScreen::Active()) {
+            KeyCode = 0;
+            LeavePageFullScreen();
+        } else if (MCommands::BrowserFirst(KeyCode, Shift)) {
+            const Command cmd = MCommands::CommandOfKey(KeyCode, Shift, MCommands::FocusPlace::Page);
+            KeyCode = 0;
+            DoCommand(cmd);
+        }
+        return;
+    }
     const MCommands::FocusPlace place = FindBox1 && ActiveControl() == FindBox1 ? MCommands::FocusPlace::FindBox
                                                                                   : MCommands::FocusPlace::Page;
     const Command cmd = MCommands::CommandOfKey(KeyCode, Shift, place);
     if (cmd == Command::None)
         return;
-    // Escape goes on to the page too, which may have a use of its own for
-    // it; the other command keys give only the command.
+    // Escape goes on to the focused control too, which may have a use of its
+    // own for it; the other command keys give only the command.
     if (cmd != Command::Escape)
         KeyCode = 0;
     DoCommand(cmd);
 }
 
-void frmMain::Form_MouseWheel(int16_t Shift, int32_t Delta, int16_t& Cancel)
+void frmMain::WebBrowser1_UnhandledKeyDown(int16_t KeyCode, int16_t Shift)
 {
-    // Ctrl and the wheel zoom, a step a notch.
+    // A key the page had first and did not take: its command, if it has one.
+    DoCommand(MCommands::CommandOfKey(KeyCode, Shift, MCommands::FocusPlace::Page));
+}
+
+void frmMain::WebBrowser1_UnhandledMouseWheel(int16_t Shift, int32_t Delta)
+{
+    // Ctrl and the wheel zoom, a step a notch, when the page did not take
+    // the turn.
     if (Shift != platform::vbCtrlMask || Delta == 0)
         return;
-    Cancel = -1;
     if ((lngWheelDelta > 0) != (Delta > 0))
         lngWheelDelta = 0;
     lngWheelDelta += Delta;
@@ -236,11 +259,10 @@ void frmMain::DoCommand(Command cmd)
         WebBrowser1->Refresh2(platform::REFRESH_COMPLETELY);
         break;
     case Command::Escape:
-        // A page filling the screen is ended, whatever the page does.
+        // A page filling the screen is ended, whatever the page does; the
+        // window's own full screen stays (F11 ends it).
         if (MPageFullScreen::Active())
             LeavePageFullScreen();
-        else if (FullScreen())
-            SetFullScreen(false);
         if (FindBoxShown())
             CloseFindBox();
         WebBrowser1->Stop();
@@ -280,7 +302,7 @@ void frmMain::DoCommand(Command cmd)
         if (MPageFullScreen::Active())
             LeavePageFullScreen();
         else
-            SetFullScreen(!FullScreen());
+            SetWindowFullScreen(!FullScreen());
         break;
     case Command::Close:
         // As the user closes the window: the unload stores what must
@@ -290,7 +312,33 @@ void frmMain::DoCommand(Command cmd)
         if (Visible())
             Unload();
         break;
+    case Command::RestoreAddress:
+        RestoreAddress();
+        break;
     }
+}
+
+void frmMain::SetWindowFullScreen(bool bOn)
+{
+    // The toolbar makes way for the page while the window fills the screen
+    // and comes back with the window; F4 and Ctrl+L show it meanwhile.
+    const bool bToolbarShown =
+        platform::FormRegistry::IsLoaded<frmToolBar>() && platform::Forms<frmToolBar>().Visible();
+    if (bOn) {
+        bFullScreenHidToolbar = bToolbarShown;
+        bShowToolbarBeforeFullScreen = mdlGlobals::bShowToolbar;
+        if (bToolbarShown)
+            platform::Forms<frmToolBar>().Hide();
+        SetFullScreen(true);
+        return;
+    }
+    SetFullScreen(false);
+    if (bFullScreenHidToolbar && !bToolbarShown && mdlGlobals::bShowToolbar == bShowToolbarBeforeFullScreen) {
+        platform::Forms<frmToolBar>().Show(platform::vbModeless, this);
+        // The keys stay with this window.
+        BringToFront();
+    }
+    bFullScreenHidToolbar = false;
 }
 
 void frmMain::LeavePageFullScreen()
@@ -308,6 +356,16 @@ void frmMain::FocusAddressBox()
     if (!toolbar.Visible())
         toolbar.Show(platform::vbModeless, this);
     toolbar.txtURL->SetFocus();
+    toolbar.txtURL->SetSelStart(0);
+    toolbar.txtURL->SetSelLength(int32_t(toolbar.txtURL->Text().size()));
+}
+
+void frmMain::RestoreAddress()
+{
+    // What was typed in the address box gives way to the shown page's
+    // address, selected, so that typing replaces it.
+    frmToolBar& toolbar = platform::Forms<frmToolBar>();
+    toolbar.txtURL->SetText(WebBrowser1->LocationURL());
     toolbar.txtURL->SetSelStart(0);
     toolbar.txtURL->SetSelLength(int32_t(toolbar.txtURL->Text().size()));
 }
@@ -443,9 +501,10 @@ void frmMain::WebBrowser1_TitleChange(const QString& Text)
 
 void frmMain::WebBrowser1_BeforeNavigate(const QString& URL)
 {
-    (void)URL;
-    // The matches were the old page's.
-    if (FindBoxShown())
+    // The matches were the old page's: the find box closes on the way to
+    // another address, and stays for the page shown loading again, to find
+    // again once it has loaded.
+    if (FindBoxShown() && URL != WebBrowser1->LocationURL())
         CloseFindBox();
 }
 
@@ -468,6 +527,9 @@ void frmMain::WebBrowser1_DocumentComplete(QObject* pDisp, const QVariant& URL)
             platform::Raise(platform::errTypeMismatch);
         const QString strURL = URL.toString();
         platform::Forms<frmToolBar>().txtURL->SetText(strURL);
+        // The find box, open while the page loaded again, finds in it again.
+        if (FindBoxShown() && !FindBox1->Text().isEmpty())
+            WebBrowser1->FindText(FindBox1->Text(), false);
     } catch (...) {
         // Failures here are not reported.
     }

@@ -31,7 +31,6 @@ protected:
     void Form_Load() override;
     void Form_Resize() override;
     void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) override;
-    void Form_MouseWheel(int16_t Shift, int32_t Delta, int16_t& Cancel) override;
     void Form_Unload(int16_t& Cancel) override;
 
 private:
@@ -46,6 +45,8 @@ private:
     void WebBrowser1_PermissionRequested(platform::PermissionRequest* Request);
     void WebBrowser1_PageDialog(platform::PageDialogRequest* Request);
     void WebBrowser1_FullScreenRequested(platform::FullScreenRequest* Request);
+    void WebBrowser1_UnhandledKeyDown(int16_t KeyCode, int16_t Shift);
+    void WebBrowser1_UnhandledMouseWheel(int16_t Shift, int32_t Delta);
 
     // The browser fills the client area above the status bar, or all of it
     // while the status bar is hidden.
@@ -58,7 +59,10 @@ private:
 
     // Ends a page's full screen from this side: the window and then the page.
     void LeavePageFullScreen();
+    // The window full screen (F11) and back, the toolbar out of the way meanwhile.
+    void SetWindowFullScreen(bool bOn);
     void FocusAddressBox();
+    void RestoreAddress();
     void LoadFindBox();
     void PlaceFindBox();
     bool FindBoxShown() const;
@@ -69,4 +73,8 @@ private:
 
     // Wheel turns with Ctrl held, not yet a whole notch of zoom.
     int32_t lngWheelDelta = 0;
+    // Whether going full screen hid the toolbar, and the show-toolbar
+    // preference then: leaving brings the toolbar back unless F4 changed it.
+    bool bFullScreenHidToolbar = false;
+    bool bShowToolbarBeforeFullScreen = false;
 };

@@ -1,12 +1,15 @@
 // SKERRYWIND_ENGINE_TEST: the everyday commands over the real engine: every
-// key with the focus in the page (in a field that keeps every key from the
-// page's own handling) and in the address box, printing to a PDF file among
-// them; find in a page; the zoom of a site and the address history across a
-// restart; and a click while the completion list is open.
+// key with the focus in the page (in a text field that has the keys first,
+// and takes them or not) and in the address box, printing to a PDF file among
+// them; find in a page; the zoom of a site following the page shown, and
+// with the address history across a restart; and a click while the
+// completion list is open.
 #include "LoopbackServer.h"
 #include "TestSupport.h"
 
 #include "platform/engine/AddressCompleter.h"
+#include "platform/engine/SiteZoom.h"
+#include "platform/system/Application.h"
 #include "platform/system/RecentStore.h"
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
@@ -31,10 +34,16 @@ const bool kEngineFlags = [] {
 constexpr int kLoadTimeout = 30000;
 constexpr int kScriptAnswerTimeout = 5000;
 
+// A page with a text field that has the keys first. It notes each key and
+// wheel turn, and takes them (cancels them) while `take` is set, all but F7,
+// which tells a test that the keys before it are through.
 QByteArray page(const char* title)
 {
     return QByteArray("<!DOCTYPE html><title>") + title + "</title><p>Page " + title
-           + "</p><input id=\"field\" autofocus onkeydown=\"event.preventDefault()\">";
+           + "</p><input id=\"field\" autofocus><script>var take = false, seen = [];"
+             "field.addEventListener('keydown', e => { seen.push(e.key); if (take && e.key != 'F7') e.preventDefault(); });"
+             "addEventListener('wheel', e => { seen.push(e.ctrlKey ? 'Ctrl+wheel' : 'wheel');"
+             " if (take && e.ctrlKey) e.preventDefault(); }, {passive: false});</script>";
 }
 QString localPage(const char* name) { return QUrl::fromLocalFile(SKERRYWIND_TEST_DATA "/" + QString::fromLatin1(name)).toString(); }
 frmMain& mainWindow() { return platform::Forms<frmMain>(); }
@@ -76,6 +85,25 @@ QString runScript(const QString& script)
     return result;
 }
 
+// What the page saw, as its script notes it.
+QStringList seenByThePage()
+{
+    return runScript(QStringLiteral("seen.join(' ')")).split(u' ');
+}
+
+// Presses F7, which no page of these takes, in the page and waits until it
+// came back: the keys before it are through the page and the browser.
+bool keysThrough(QSignalSpy& unhandled)
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F7);
+    return QTest::qWaitFor(
+        [&] {
+            return std::any_of(unhandled.cbegin(), unhandled.cend(),
+                               [](const QList<QVariant>& key) { return key[0].toInt() == platform::VbKeyCode(Qt::Key_F7); });
+        },
+        kLoadTimeout);
+}
+
 // Pixels of the find highlights (yellow and orange) in the page.
 int highlightPixels()
 {
@@ -94,13 +122,21 @@ class TestCommandsEngine : public QObject {
     Q_OBJECT
 
     skwtest::LoopbackServer server;
+    // Another site: an address never answered, and a download.
+    skwtest::LoopbackServer aside{[](const skwtest::LoopbackServer::Request& request) {
+        if (request.path == "/download")
+            return skwtest::LoopbackServer::Response{200, "data", {{"Content-Disposition", "attachment; filename=zoom.bin"}}};
+        return skwtest::LoopbackServer::Response{0, {}, {}};
+    }};
     QTemporaryDir printed;
     int printDialogs = 0;
+    QString printedName;
 
 private slots:
     void initTestCase()
     {
         QVERIFY(server.Listen());
+        QVERIFY(aside.Listen());
         server.SetPage(QStringLiteral("/a.html"), page("A"));
         server.SetPage(QStringLiteral("/b.html"), page("B"));
         server.SetPage(QStringLiteral("/slow.html"), page("Slow"), true);
@@ -110,6 +146,7 @@ private slots:
         platform::SetPrintDialogHook([this](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(printed.filePath(QStringLiteral("page.pdf")));
+            printedName = printer.docName();
             return ++printDialogs > 0;
         });
     }
@@ -129,38 +166,56 @@ private slots:
     }
     void cleanupTestCase() { closeMainWindow(); }
 
+    // Each command in the page, which does not take its key, and in the
+    // address box (the other keys of each command are table tests); then
+    // the keys a page takes, which the browser leaves alone, but for
+    // closing and full screen, which no page can keep.
     void keys_data()
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("expected");
-        const char* rows[][3] = {
-            {"Alt+Left", "", "back"},           {"Alt+Right", "back", "forward"},
-            {"F5", "", "reload"},               {"Ctrl+R", "", "reload"},
-            {"Shift+F5", "", "reload past the cache"}, {"Ctrl+Shift+R", "", "reload past the cache"},
-            {"Esc", "loading", "stopped"},      {"Esc", "find box", "find box closed"},
-            {"Esc", "full screen", "not full screen"}, {"Alt+Home", "", "home"},
-            {"Ctrl+L", "", "address box"},      {"Alt+D", "", "address box"},
-            {"F6", "toolbar hidden", "address box"}, {"Ctrl+F", "", "find box"},
-            {"Ctrl+=", "", "Zoom 110%"},        {"Ctrl++", "", "Zoom 110%"},
-            {"Ctrl+Num++", "", "Zoom 110%"},    {"Ctrl+-", "", "Zoom 90%"},
-            {"Ctrl+0", "zoomed", "Zoom 100%"},  {"Ctrl+P, Ctrl+P", "", "printed"},
-            {"F11", "", "full screen"},         {"F4", "", "toolbar hidden"},
-            {"Ctrl+W", "full screen", "closed"}, {"Ctrl+Q", "", "closed"},
-            {"mouse back", "", "back"},         {"mouse forward", "back", "forward"},
-            {"Ctrl+wheel", "", "Zoom 110%"},
+        enum Places { Both, Page, AddressBox };
+        const struct {
+            const char* input;
+            const char* before;
+            const char* expected;
+            Places places;
+        } rows[] = {
+            {"Alt+Left", "", "back", Both},           {"Alt+Right", "back", "forward", Both},
+            {"F5", "", "reload", Both},               {"Ctrl+R", "", "reload", Both},
+            {"Shift+F5", "", "reload past the cache", Both},
+            {"Esc", "loading", "stopped", Page},      {"Esc", "find box", "find box closed", Page},
+            {"Esc", "full screen", "full screen", Both}, {"Esc", "typed", "address put back", AddressBox},
+            {"Alt+Home", "", "home", Both},           {"Ctrl+L", "", "address box", Both},
+            {"Alt+D", "", "address box", Both},       {"F6", "toolbar hidden", "address box", Both},
+            {"Ctrl+F", "", "find box", Both},         {"Cyrillic Ctrl+F", "", "find box", Both},
+            {"Ctrl+=", "", "Zoom 110%", Both},        {"Ctrl+-", "", "Zoom 90%", Both},
+            {"Ctrl+0", "zoomed", "Zoom 100%", Both},  {"Ctrl+P, Ctrl+P", "", "printed", Both},
+            {"F11", "", "full screen", Both},         {"F4", "", "toolbar hidden", Both},
+            {"Ctrl+W", "full screen", "closed", Both},
+            {"mouse back", "", "back", Page},         {"mouse forward", "back", "forward", Page},
+            {"Ctrl+wheel", "", "Zoom 110%", Page},
+            {"Ctrl+R", "taken", "page only", Page},   {"Ctrl+F", "taken", "page only", Page},
+            {"Ctrl+P", "taken", "page only", Page},   {"Ctrl+L", "taken", "page only", Page},
+            {"F5", "taken", "page only", Page},       {"Ctrl+wheel", "taken", "page only", Page},
+            {"Ctrl+W", "taken", "closed", Page},      {"F11", "taken", "full screen", Page},
         };
-        for (const char* place : {"page", "address box"})
-            for (const auto& row : rows)
-                if (QByteArray(place) == "page" || !(QByteArray(row[0]).contains("mouse") || QByteArray(row[0]).contains("wheel")))
-                    QTest::addRow("%s, %s", row[0], place) << row[0] << row[1] << row[2];
+        for (const auto& row : rows) {
+            if (row.places != AddressBox)
+                QTest::addRow("%s, %s%s", row.input, row.before, row.before[0] ? ", page" : "page")
+                    << row.input << row.before << row.expected;
+            if (row.places != Page)
+                QTest::addRow("%s, %s%s", row.input, row.before, row.before[0] ? ", address box" : "address box")
+                    << row.input << row.before << row.expected;
+        }
     }
     void keys()
     {
         QFETCH(QString, input);
         QFETCH(QString, before);
         QFETCH(QString, expected);
-        const bool inPage = QByteArray(QTest::currentDataTag()).endsWith(", page");
+        const bool inPage = QByteArray(QTest::currentDataTag()).endsWith("page");
         const QString a = server.Url(QStringLiteral("/a.html")), b = server.Url(QStringLiteral("/b.html"));
         // The window the row before left open, as it was made, on page B
         // (after page A where the row goes back).
@@ -170,6 +225,8 @@ private slots:
         // half way and leave an empty document at page B's address.
         QTRY_VERIFY_WITH_TIMEOUT(!form.WebBrowser1->Busy(), kLoadTimeout);
         form.DoCommand(MCommands::Command::Escape);
+        if (form.FullScreen())
+            form.DoCommand(MCommands::Command::FullScreen);
         form.WebBrowser1->SetZoomFactor(1.0);
         platform::Forms<frmToolBar>().Show(platform::vbModeless, &form);
         mdlGlobals::bShowToolbar = true;
@@ -199,14 +256,20 @@ private slots:
             mdlGlobals::bShowToolbar = false;
         }
         QVERIFY(focusOn(inPage || before == "toolbar hidden" ? form.WebBrowser1->Widget() : addressBox()));
-        if (inPage)
+        if (inPage) {
             QTRY_COMPARE_WITH_TIMEOUT(runScript(QStringLiteral("document.activeElement.id")), QStringLiteral("field"),
                                       kLoadTimeout);
+            const QString take = QString::fromLatin1(before == "taken" ? "true" : "false");
+            QTRY_COMPARE_WITH_TIMEOUT(runScript(QStringLiteral("take = ") + take), take, kLoadTimeout);
+        }
+        if (before == "typed")
+            QTest::keyClicks(addressBox(), QStringLiteral("typed"));
         const auto requestsForB = [&] {
             return std::count_if(server.Requests.cbegin(), server.Requests.cend(),
                                  [](const QByteArray& head) { return head.startsWith("GET /b.html "); });
         };
         const auto requests = requestsForB();
+        QSignalSpy unhandled(form.WebBrowser1, &platform::BrowserHost::UnhandledKeyDown);
 
         QWidget* target = QApplication::focusWidget();
         const QPoint at(50, 50);
@@ -218,11 +281,25 @@ private slots:
         } else if (input == "Ctrl+wheel") {
             QWheelEvent wheel(at, target->mapToGlobal(at), {}, {0, 120}, {}, Qt::ControlModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(target, &wheel);
+        } else if (input == "Cyrillic Ctrl+F") {
+            // As X11 gives it under a Russian layout: the key code of the F
+            // key, the keysym of the Cyrillic letter there, its text.
+            constexpr quint32 kKeyCodeOfF = 41, kKeysymCyrillicA = 0x6C1, kControlState = 4;
+            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent key(type, 0x0410, Qt::ControlModifier, kKeyCodeOfF, kKeysymCyrillicA, kControlState,
+                              QStringLiteral("\u0430"));
+                QApplication::sendEvent(target, &key);
+            }
         } else {
             const QKeySequence keys(input);
             for (int i = 0; i < keys.count(); ++i)
                 QTest::keyClick(QApplication::focusWidget(), keys[i].key(), keys[i].keyboardModifiers());
         }
+        // Where nothing shows that a key came back from the page (or that
+        // it did not), a key after it does.
+        const QStringList showsItself{"closed", "address box", "find box", "back", "forward"};
+        if (inPage && !showsItself.contains(expected) && !input.contains(u"wheel") && !input.startsWith(u"mouse"))
+            QVERIFY(keysThrough(unhandled));
 
         if (expected == "back" || expected == "forward")
             QTRY_COMPARE_WITH_TIMEOUT(addressBox()->text(), expected == "back" ? a : b, kLoadTimeout);
@@ -235,20 +312,28 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(form.ActiveControl(), static_cast<QWidget*>(form.FindBox1), kLoadTimeout);
         else if (expected == "find box closed")
             QVERIFY(!form.FindBox1->Visible());
-        else if (expected.endsWith(u"full screen"))
-            QCOMPARE(form.FullScreen(), expected == "full screen");
-        else if (expected == "home")
+        else if (expected == "full screen") {
+            QVERIFY(form.FullScreen());
+            // F11 puts the toolbar out of the way.
+            QCOMPARE(platform::Forms<frmToolBar>().Visible(), input != "F11");
+        } else if (expected == "address put back") {
+            QCOMPARE(addressBox()->text(), b);
+            QCOMPARE(addressBox()->selectedText(), b);
+        } else if (expected == "home")
             QTRY_COMPARE_WITH_TIMEOUT(addressBox()->text(), QStringLiteral("skerrywind:home"), kLoadTimeout);
         else if (expected == "address box") {
             QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(addressBox()), kLoadTimeout);
             QCOMPARE(addressBox()->selectedText(), b);
             QCOMPARE(mdlGlobals::bShowToolbar, before.isEmpty());  // shown as by its own F4
         } else if (expected.startsWith(u"Zoom"))
-            QCOMPARE((QStringList{MCommands::ZoomText(form.WebBrowser1->ZoomFactor()), panel()}), (QStringList{expected, expected}));
+            QTRY_COMPARE_WITH_TIMEOUT((QStringList{MCommands::ZoomText(form.WebBrowser1->ZoomFactor()), panel()}),
+                                      (QStringList{expected, expected}), kLoadTimeout);
         else if (expected == "printed") {
-            // One dialog for the two presses; the file holds the page's text.
+            // One dialog for the two presses, the document named after the
+            // page; the file holds the page's text.
             QTRY_COMPARE_WITH_TIMEOUT(panel(), QStringLiteral("Printing done"), kLoadTimeout);
             QCOMPARE(printDialogs, 1);
+            QCOMPARE(printedName, QStringLiteral("B.pdf"));
             QProcess pdftotext;
             pdftotext.start(QStringLiteral("pdftotext"), {printed.filePath(QStringLiteral("page.pdf")), QStringLiteral("-")});
             QVERIFY2(pdftotext.waitForFinished(kLoadTimeout), "pdftotext (poppler-utils) is needed: tools/bootstrap installs it");
@@ -263,6 +348,29 @@ private slots:
         }
         else if (expected == "toolbar hidden")
             QCOMPARE((QList<bool>{platform::Forms<frmToolBar>().Visible(), mdlGlobals::bShowToolbar}), (QList<bool>{false, !inPage}));
+        else if (expected == "page only") {
+            // The page had it; the browser did nothing: no reload, no find
+            // box, no print dialog, no zoom, the focus stays.
+            const QKeyCombination key = QKeySequence(input)[0];
+            const QString name = input.contains(u"wheel") ? input
+                                 : key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z
+                                     ? QString(QChar(key.key())).toLower()
+                                     : QKeySequence(key.key()).toString();
+            if (input.contains(u"wheel")) {
+                // Turns reach the page one after the other: when a plain one
+                // is there, the engine has had the page's answer to the first.
+                QWheelEvent wheel(at, target->mapToGlobal(at), {}, {0, -120}, {}, {}, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(target, &wheel);
+                QTRY_VERIFY_WITH_TIMEOUT(seenByThePage().contains(QStringLiteral("wheel")), kLoadTimeout);
+            }
+            QVERIFY(seenByThePage().contains(name));
+            QVERIFY(!form.WebBrowser1->Busy());
+            QCOMPARE(requestsForB(), requests);
+            QVERIFY(!form.FindBox1 || !form.FindBox1->Visible());
+            QCOMPARE(printDialogs, 0);
+            QCOMPARE((QList<double>{form.WebBrowser1->ZoomFactor(), view()->zoomFactor()}), (QList<double>{1.0, 1.0}));
+            QVERIFY(form.WebBrowser1->HasFocus());
+        }
         else
             QFAIL("unknown expectation");
     }
@@ -323,11 +431,58 @@ private slots:
         // Gone, but for a few pixels the engine may leave at their edges.
         QTRY_VERIFY_WITH_TIMEOUT(highlightPixels() - plainPage <= highlighted / 10, kLoadTimeout);
         QCOMPARE(QApplication::focusWidget(), view()->focusProxy());
-        // Opened again it finds its text again; a navigation closes it.
+        // Opened again it finds its text again; it stays open while the page
+        // loads again and finds again once it has; a navigation to another
+        // address closes it.
         form.DoCommand(MCommands::Command::Find);
         QTRY_COMPARE_WITH_TIMEOUT(found.size(), results.size() + 1, kLoadTimeout);
+        if (address != "stalled") {
+            form.DoCommand(MCommands::Command::Refresh);
+            QTRY_COMPARE_WITH_TIMEOUT(found.size(), results.size() + 2, kLoadTimeout);
+            QVERIFY(form.FindBox1->Visible());
+            QCOMPARE(found.last()[1].toInt(), found.first()[1].toInt());
+        }
         form.WebBrowser1->Navigate(localPage("news.html"));
         QTRY_VERIFY_WITH_TIMEOUT(!form.FindBox1->Visible(), kLoadTimeout);
+    }
+
+    // A site's zoom comes once its page is shown: a navigation stopped
+    // before its page came, or one that turns into a download, leaves the
+    // page shown at its own zoom, and zoom set then is its site's.
+    void zoomFollowsThePageShown_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("stopped") << "/unanswered";
+        QTest::newRow("a download") << "/download";
+    }
+    void zoomFollowsThePageShown()
+    {
+        QFETCH(QString, path);
+        const QString news = localPage("news.html");
+        const QUrl other(aside.Url(path));
+        platform::SiteZoom::SetFactor(other, 2.0);
+        frmMain& form = mainWindow();
+        form.Show();
+        QVERIFY(open(news));
+        form.DoCommand(MCommands::Command::ZoomIn);
+        form.DoCommand(MCommands::Command::ZoomIn);
+        QCOMPARE(form.WebBrowser1->ZoomFactor(), 1.25);
+
+        QSignalSpy started(form.WebBrowser1, &platform::BrowserHost::BeforeNavigate);
+        form.WebBrowser1->Navigate(other.toString());
+        QTRY_VERIFY_WITH_TIMEOUT(!started.isEmpty(), kLoadTimeout);
+        QCOMPARE(form.WebBrowser1->ZoomFactor(), 1.25);
+        if (path == "/unanswered")
+            form.DoCommand(MCommands::Command::Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.WebBrowser1->Busy(), kLoadTimeout);
+        QCOMPARE((QList<double>{form.WebBrowser1->ZoomFactor(), view()->zoomFactor()}), (QList<double>{1.25, 1.25}));
+        QCOMPARE(form.WebBrowser1->LocationURL(), news);
+        form.DoCommand(MCommands::Command::ZoomIn);
+        QCOMPARE((QList<double>{platform::SiteZoom::Factor(QUrl(news)), platform::SiteZoom::Factor(other)}),
+                 (QList<double>{1.5, 2.0}));
+        // A page of that site, once shown, comes with its zoom.
+        QVERIFY(open(server.Url(QStringLiteral("/a.html"))));
+        QCOMPARE(form.WebBrowser1->ZoomFactor(), 2.0);
     }
 
     // The zoom of a site holds for all its pages (local files are one site)

@@ -1,6 +1,7 @@
 // The main window with a recording browser: the start-up, the layout of the
-// browser and the status bar, the title and the status texts, the trapped
-// failures, and the shut-down.
+// browser and the status bar, the title and the status texts, the keys and
+// wheel turns with the focus in the page, full screen, the trapped failures,
+// and the shut-down.
 #include "Dialogs.h"
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
@@ -370,6 +371,8 @@ private slots:
         const QList<float> before = {form.Left(), form.Top(), form.Width(), form.Height()};
         const QRect browserBefore = form.WebBrowser1->Widget()->geometry();
         RecordingBrowser* browser = RecordingBrowser::Last();
+        // Whatever the page does with the keys.
+        browser->PageTakes = [](const QInputEvent&) { return true; };
         auto request = [&](bool on) {
             return browser->RaiseRequest(&platform::BrowserHost::FullScreenRequested, QStringLiteral("127.0.0.1:8123"), on);
         };
@@ -396,7 +399,7 @@ private slots:
             form.windowHandle()->requestActivate();
             QTRY_COMPARE(QGuiApplication::focusWindow(), form.windowHandle());
             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &form, Qt::Key_Escape);
-            // The page is told to leave; Escape stops a load as well.
+            // The page is told to leave.
             QVERIFY(browser->Calls.contains(QStringLiteral("ExitFullScreen")));
             // The page's own answer to that finds the window restored.
             QVERIFY(request(false)->Accepted());
@@ -437,32 +440,48 @@ private slots:
         QVERIFY(skwtest::Boxes().empty());
     }
 
-    // Escape and F4 go on to the page as well, the other command keys and
-    // buttons only to their command, keys without a command only to the
-    // page. Ctrl and the wheel zoom a step a notch however the turns come.
+    // With the focus in the page, the page has each key and wheel turn first
+    // and the browser acts on what it leaves. Closing, full screen and the
+    // back and forward buttons are the browser's first, and the page never
+    // sees them; F4 shows the toolbar and goes on to the page. Ctrl and the
+    // wheel zoom a step a notch however the turns come.
     void whatReachesThePage_data()
     {
         QTest::addColumn<QString>("input");
-        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<bool>("pageTakesAll");
+        QTest::addColumn<QStringList>("effects");  // the browser's calls, then what became of the windows
         QTest::addColumn<int>("arrivals");
-        QTest::newRow("Escape") << "Escape" << QStringList{"Stop"} << 1;
-        QTest::newRow("F4") << "F4" << QStringList{} << 1;
-        QTest::newRow("Shift+F5") << "Shift+F5" << QStringList{"Refresh2 3"} << 0;
-        QTest::newRow("Shift+R") << "Shift+R" << QStringList{} << 1;
-        QTest::newRow("Ctrl+Alt+Left") << "Ctrl+Alt+Left" << QStringList{} << 1;
-        QTest::newRow("Enter") << "Return" << QStringList{} << 1;
-        QTest::newRow("mouse back") << "mouse back" << QStringList{"GoBack"} << 0;
-        QTest::newRow("mouse left") << "mouse left" << QStringList{} << 1;
-        QTest::newRow("thirds of notches") << "wheel 40 40 40 40" << QStringList{"SetZoomFactor 1.1"} << 0;
-        QTest::newRow("turning round") << "wheel 100 -100 -20 -240"
-                                       << QStringList{"SetZoomFactor 0.9", "SetZoomFactor 0.8", "SetZoomFactor 0.75"} << 0;
+        const QStringList none;
+        QTest::newRow("Escape") << "Escape" << false << QStringList{"Stop"} << 1;
+        QTest::newRow("Escape, taken") << "Escape" << true << none << 1;
+        QTest::newRow("F4, taken") << "F4" << true << QStringList{"toolbar hidden"} << 1;
+        QTest::newRow("Shift+F5") << "Shift+F5" << false << QStringList{"Refresh2 3"} << 1;
+        QTest::newRow("Ctrl+R, taken") << "Ctrl+R" << true << none << 1;
+        QTest::newRow("Ctrl+F") << "Ctrl+F" << false << QStringList{"find box"} << 1;
+        QTest::newRow("Ctrl+F, taken") << "Ctrl+F" << true << none << 1;
+        QTest::newRow("Ctrl+L, taken") << "Ctrl+L" << true << none << 1;
+        QTest::newRow("Shift+R") << "Shift+R" << false << none << 1;
+        QTest::newRow("Ctrl+Alt+Left") << "Ctrl+Alt+Left" << false << none << 1;
+        QTest::newRow("Enter") << "Return" << false << none << 1;
+        QTest::newRow("F11, taken") << "F11" << true << QStringList{"full screen", "toolbar hidden"} << 0;
+        QTest::newRow("Ctrl+W, taken") << "Ctrl+W" << true << QStringList{"closed"} << 0;
+        QTest::newRow("Ctrl+Q, taken") << "Ctrl+Q" << true << QStringList{"closed"} << 0;
+        QTest::newRow("mouse back") << "mouse back" << false << QStringList{"GoBack"} << 0;
+        QTest::newRow("mouse left") << "mouse left" << false << none << 1;
+        QTest::newRow("thirds of notches") << "wheel 40 40 40 40" << false << QStringList{"SetZoomFactor 1.1"} << 4;
+        QTest::newRow("turning round") << "wheel 100 -100 -20 -240" << false
+                                       << QStringList{"SetZoomFactor 0.9", "SetZoomFactor 0.8", "SetZoomFactor 0.75"} << 4;
+        QTest::newRow("wheel, taken") << "wheel 120" << true << none << 1;
     }
     void whatReachesThePage()
     {
         QFETCH(QString, input);
-        QFETCH(QStringList, calls);
+        QFETCH(bool, pageTakesAll);
+        QFETCH(QStringList, effects);
         QFETCH(int, arrivals);
         frmMain& form = startWithFocusOnThePage();
+        if (pageTakesAll)
+            RecordingBrowser::Last()->PageTakes = [](const QInputEvent&) { return true; };
         QWidget* page = form.WebBrowser1->Widget();
         Arrivals arrived(page);
         const QPoint at = page->rect().center();
@@ -479,8 +498,51 @@ private slots:
             const QKeyCombination key = QKeySequence(input)[0];
             QTest::keyClick(page, key.key(), key.keyboardModifiers());
         }
-        QCOMPARE(RecordingBrowser::Last()->Calls, calls);
+        QStringList happened = navigationCalls();
+        if (!platform::FormRegistry::IsLoaded<frmMain>())
+            happened << QStringLiteral("closed");
+        else if (form.FullScreen())
+            happened << QStringLiteral("full screen");
+        if (platform::FormRegistry::IsLoaded<frmMain>()) {
+            if (form.FindBox1 && form.FindBox1->Visible())
+                happened << QStringLiteral("find box");
+            if (!platform::Forms<frmToolBar>().Visible())
+                happened << QStringLiteral("toolbar hidden");
+        }
+        QCOMPARE(happened, effects);
         QCOMPARE(arrived.count, arrivals);
+    }
+
+    // F11 hides the toolbar and brings it back when the window leaves full
+    // screen, unless F4 changed the show-toolbar preference meanwhile;
+    // Escape never ends it.
+    void windowFullScreen_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("fullScreen");
+        QTest::addColumn<bool>("toolbar");
+        QTest::newRow("F11") << "F11" << true << false;
+        QTest::newRow("F11 twice") << "F11, F11" << false << true;
+        QTest::newRow("Escape keeps it") << "F11, Esc" << true << false;
+        QTest::newRow("Ctrl+L shows the toolbar") << "F11, Ctrl+L" << true << true;
+        QTest::newRow("F4 twice meanwhile") << "F11, F4, F4, F11" << false << false;
+    }
+    void windowFullScreen()
+    {
+        QFETCH(QString, keys);
+        QFETCH(bool, fullScreen);
+        QFETCH(bool, toolbar);
+        mdlGlobals::bShowToolbar = true;
+        frmMain& form = startWithFocusOnThePage();
+        QVERIFY(platform::Forms<frmToolBar>().Visible());
+        const QKeySequence sequence(keys);
+        for (int i = 0; i < sequence.count(); ++i) {
+            // Each key where the focus is then: the page, or the address box after Ctrl+L.
+            QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : form.WebBrowser1->Widget();
+            QTest::keyClick(focus, sequence[i].key(), sequence[i].keyboardModifiers());
+        }
+        QCOMPARE(form.FullScreen(), fullScreen);
+        QCOMPARE(platform::Forms<frmToolBar>().Visible(), toolbar);
     }
 };
 

@@ -116,6 +116,8 @@ void LoopbackServer::serve(QTcpSocket* socket)
         }
         buffer->clear();
         const Response response = handler_ ? handler_(request) : pageFor(request);
+        if (response.status == 0)
+            return;
         QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + " -\r\n"
                          "Content-Type: text/html; charset=utf-8\r\n";
         for (const auto& [name, value] : response.headers)

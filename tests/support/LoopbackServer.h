@@ -37,6 +37,7 @@ public:
         // A stalling response sends its head and its start, then nothing
         // more, so its load never ends.
         bool stall = false;
+        // A status of 0 sends nothing at all: the request is never answered.
     };
     using Handler = std::function<Response(const Request&)>;
 

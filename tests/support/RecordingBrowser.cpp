@@ -1,6 +1,10 @@
 #include "RecordingBrowser.h"
 
+#include "platform/system/Application.h"
+
+#include <QKeyEvent>
 #include <QPointer>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -18,6 +22,25 @@ RecordingBrowser::RecordingBrowser(QWidget* parent) : BrowserHost(parent), widge
 {
     // Like a page, it takes the focus.
     widget_->setFocusPolicy(Qt::StrongFocus);
+    widget_->installEventFilter(this);
+}
+
+bool RecordingBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != widget_ || (event->type() != QEvent::KeyPress && event->type() != QEvent::Wheel))
+        return false;
+    if (PageTakes && PageTakes(static_cast<const QInputEvent&>(*event)))
+        return true;
+    if (event->type() == QEvent::KeyPress) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (const int16_t keyCode = platform::VbKeyCode(key))
+            emit UnhandledKeyDown(keyCode, platform::VbShiftState(key.modifiers()));
+    } else {
+        const auto& wheel = static_cast<const QWheelEvent&>(*event);
+        if (wheel.modifiers() & Qt::ControlModifier)
+            emit UnhandledMouseWheel(platform::VbShiftState(wheel.modifiers()), wheel.angleDelta().y());
+    }
+    return true;
 }
 
 void RecordingBrowser::FailOn(const QString& name, int32_t number)

@@ -1,11 +1,13 @@
 #pragma once
 // A browser host that records what the program asks of it, in order, and lets
 // a test raise its events (a page's requests included), set Busy and make a
-// chosen call fail.
+// chosen call fail. Its widget stands for the page: it has keys and wheel
+// turns first and hands on what it does not take, as the engine does.
 #include "platform/system/AppError.h"
 #include "platform/engine/BrowserHost.h"
 #include "platform/system/CodeDepth.h"
 
+#include <QInputEvent>
 #include <QStringList>
 #include <QWidget>
 
@@ -26,6 +28,10 @@ public:
     QStringList Calls;
     // Runs at every recorded call, after it is recorded.
     std::function<void(const QString& call)> OnCall;
+    // The key presses and wheel turns the page takes; the others come back
+    // as UnhandledKeyDown and (with Ctrl) UnhandledMouseWheel. Unset, the
+    // page takes none.
+    std::function<bool(const QInputEvent& event)> PageTakes;
 
     void SetBusy(bool busy) { busy_ = busy; }
     // The next calls whose name ("Navigate", "Width", ...) is `name` raise
@@ -41,6 +47,7 @@ public:
     {
         platform::CodeScope scope;
         RecordVisit(url);
+        location_ = url;
         emit DocumentComplete(this, QVariant(url));
     }
     // A page's request, owned by this browser; refused when nothing handles
@@ -66,6 +73,8 @@ public:
     void ExitFullScreen() override { record(QStringLiteral("ExitFullScreen")); }
     void Refresh2(int Level) override { record(QStringLiteral("Refresh2"), QString::number(Level)); }
     bool Busy() const override { return busy_; }
+    // The address of the last RaiseDocumentComplete.
+    QString LocationURL() const override { return location_; }
     void FindText(const QString& Text, bool Backward) override
     {
         record(QStringLiteral("FindText"), Backward ? Text + QStringLiteral(" backward") : Text);
@@ -84,12 +93,16 @@ public:
     static void Uninstall();
     static RecordingBrowser* Last();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void record(const QString& name, const QString& argument = QString());
 
     QWidget* widget_;
     bool busy_ = false;
     double zoom_ = 1.0;
+    QString location_;
     QString failName_;
     int32_t failNumber_ = 0;
 };

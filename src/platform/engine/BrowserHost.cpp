@@ -5,6 +5,7 @@
 #include "platform/system/RecentStore.h"
 #include "platform/engine/WebEngineBrowser.h"
 
+#include <QApplication>
 #include <QWidget>
 
 #include <algorithm>
@@ -41,6 +42,12 @@ void BrowserHost::RecordVisit(const QString& address)
 void BrowserHost::SetFocus()
 {
     Widget()->setFocus(Qt::OtherFocusReason);
+}
+
+bool BrowserHost::HasFocus() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && (focus == Widget() || Widget()->isAncestorOf(focus));
 }
 
 float BrowserHost::Width() const

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <cstdint>
 #include <functional>
 
 class QPrinter;
@@ -48,6 +49,9 @@ public:
     virtual void ExitFullScreen() = 0;
     // Whether the browser is loading a page.
     virtual bool Busy() const = 0;
+    // The address of the page shown, as DocumentComplete names it: the page
+    // that has replaced the one before on screen, loaded or still loading.
+    virtual QString LocationURL() const = 0;
 
     // Finds the text in the page, letter case ignored, and highlights every
     // match: the first match, then with the same text the next one (or the
@@ -71,6 +75,10 @@ public:
     virtual QWidget* Widget() const = 0;
     // Puts the keyboard focus on the page.
     void SetFocus();
+    // Whether the keyboard focus is in the page. The page then has each key
+    // before the browser: what it does not take comes back as
+    // UnhandledKeyDown.
+    bool HasFocus() const;
 
     // Size in twips. A negative size shows the browser with no area at all;
     // a size too large for the screen's coordinates raises error 6.
@@ -92,6 +100,15 @@ signals:
     // A document finished loading: pDisp is the browser object of the
     // document, URL its address.
     void DocumentComplete(QObject* pDisp, const QVariant& URL);
+
+    // A key pressed with the focus in the page that the page did not take
+    // (its keydown was not cancelled), after the page had it: key code and
+    // shift state as in Form_KeyDown.
+    void UnhandledKeyDown(int16_t KeyCode, int16_t Shift);
+    // A turn of the mouse wheel with Ctrl held over the page that the page did
+    // not take: shift state as in Form_KeyDown, Delta in eighths of a degree
+    // (120 a notch, positive away from the user).
+    void UnhandledMouseWheel(int16_t Shift, int32_t Delta);
 
     // A page asks something of the browser; the request is answered through
     // itself, now or later, and is refused when nobody handles the event.

@@ -6,9 +6,11 @@
 #include "platform/engine/Notifications.h"
 #include "platform/engine/OwnPages.h"
 #include "platform/engine/SiteZoom.h"
+#include "platform/system/Application.h"
 #include "platform/system/RecentStore.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -20,6 +22,7 @@
 #include <QWebEngineView>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace platform {
@@ -38,6 +41,16 @@ const QString kPrinting = QStringLiteral("Printing...");
 const QString kPrinted = QStringLiteral("Printing done");
 const QString kPrintFailed = QStringLiteral("Printing failed");
 
+// The engine's own zoom step for a Ctrl+wheel turn, and one notch of the wheel.
+constexpr double kEngineZoomStep = 0.1;
+constexpr int kWheelNotch = 120;
+// Zoom factors this close are the same.
+constexpr double kZoomTolerance = 0.001;
+// How often, and how long after a Ctrl+wheel turn went to the page, the
+// engine's own zoom step is looked for.
+constexpr int kZoomCheckIntervalMs = 20;
+constexpr int kZoomChecks = 250;
+
 QString shortReason(const QString& errorString)
 {
     QString reason = errorString;
@@ -51,6 +64,18 @@ QString errorPage(const QString& address, const QString& reason)
                           "<body style=\"font-family: sans-serif; margin: 2em\">"
                           "<h2>This page cannot be opened</h2><p><code>%1</code></p><p>%2</p></body></html>")
         .arg(address.toHtmlEscaped(), reason.toHtmlEscaped());
+}
+
+// The page's title as the name of the printed document: one file name, safe
+// to use. The print dialog offers it for "Print to File" and takes what
+// follows its last dot for an extension to drop, so it ends in ".pdf".
+QString printDocumentName(const QString& title)
+{
+    QString name = title.simplified();
+    name.replace(u'/', u'-').replace(u'\\', u'-');
+    if (name.isEmpty())
+        name = QStringLiteral("page");
+    return Downloads::safeFileName(name + QStringLiteral(".pdf"));
 }
 }  // namespace
 
@@ -87,6 +112,9 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_
     connect(page, &QWebEnginePage::linkHovered, this,
             [this](const QString& url) { emit StatusTextChange(url.isEmpty() ? url : AddressForPeople(QUrl(url))); });
     connect(page, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::loadingChanged);
+    // The address changes when a navigation commits: its page replaces the
+    // one shown.
+    connect(page, &QWebEnginePage::urlChanged, this, &WebEngineBrowser::pageCommitted);
     connect(page, &QWebEnginePage::loadProgress, this, &WebEngineBrowser::loadProgress);
     connect(page, &QWebEnginePage::titleChanged, this, &WebEngineBrowser::titleChanged);
     // A page's own print command (window.print()) opens the print dialog too.
@@ -96,6 +124,17 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_
             [this](const QString&, bool success) { printFinished(success); });
     // The zoom of sites that cannot be saved says so in the status text.
     connect(&SiteZoom::Store(), &RecentStore::writeFailed, this, &WebEngineBrowser::StatusTextChange);
+    // The page has keys and wheel turns first. The engine hands a key the
+    // page did not take to the view's parent; a Ctrl+wheel turn it did not
+    // take zooms in the engine's own steps (see checkEngineZoom). The view's
+    // children, the widgets that show its pages, come and go with the
+    // page's processes.
+    parent->installEventFilter(this);
+    view_->installEventFilter(this);
+    for (QWidget* child : view_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->installEventFilter(this);
+    zoomWatch_.setInterval(kZoomCheckIntervalMs);
+    connect(&zoomWatch_, &QTimer::timeout, this, &WebEngineBrowser::checkEngineZoom);
     // The engine starts a page's render process when the page is first used.
     // Using it now, with an empty script in its initial empty document, has
     // the process start while the rest of the program's windows are built,
@@ -167,6 +206,58 @@ bool WebEngineBrowser::Busy() const
     return view_->page()->isLoading();
 }
 
+QString WebEngineBrowser::LocationURL() const
+{
+    return shownAddress_;
+}
+
+bool WebEngineBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == view_) {
+        if (event->type() == QEvent::ChildAdded) {
+            QObject* child = static_cast<QChildEvent*>(event)->child();
+            if (child->isWidgetType())
+                child->installEventFilter(this);
+        }
+        return false;
+    }
+    if (watched == view_->parentWidget()) {
+        // With the focus in the page, a key reaches the parent only from the
+        // engine, which hands on what the page left.
+        if (event->type() != QEvent::KeyPress || !HasFocus())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int16_t keyCode = VbKeyCode(*key);
+        if (keyCode == 0)
+            return false;
+        emit UnhandledKeyDown(keyCode, VbShiftState(key->modifiers()));
+        return true;
+    }
+    if (watched->parent() != view_)
+        return false;
+    if (event->type() == QEvent::KeyPress) {
+        // Workaround: the engine gives a key that comes with a text to the
+        // page as typed text too, and never hands back Escape (whose text is
+        // "\x1b") or a key with Alt held when it comes so. These type
+        // nothing: the page gets them without their text, still named as
+        // they are.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool typesNothing = key->key() == Qt::Key_Escape || key->modifiers().testFlag(Qt::AltModifier);
+        if (typesNothing && !key->text().isEmpty()) {
+            QKeyEvent withoutText(QEvent::KeyPress, key->key(), key->modifiers(), key->nativeScanCode(),
+                                  key->nativeVirtualKey(), key->nativeModifiers(), QString(), key->isAutoRepeat(),
+                                  key->count());
+            static_cast<QObject*>(watched)->event(&withoutText);
+            return true;
+        }
+    } else if (event->type() == QEvent::Wheel) {
+        const Qt::KeyboardModifiers modifiers = static_cast<QWheelEvent*>(event)->modifiers();
+        if (modifiers & Qt::ControlModifier)
+            watchEngineZoom(modifiers);
+    }
+    return false;
+}
+
 QWidget* WebEngineBrowser::Widget() const
 {
     return view_;
@@ -196,23 +287,60 @@ double WebEngineBrowser::ZoomFactor() const
 void WebEngineBrowser::SetZoomFactor(double Factor)
 {
     const double factor = std::clamp(Factor, SiteZoom::kMinimum, SiteZoom::kMaximum);
-    view_->setZoomFactor(factor);
+    setZoom(factor);
+    // The site of the page shown: a navigation still on its way has not
+    // replaced it.
     SiteZoom::SetFactor(view_->url(), factor);
 }
 
 void WebEngineBrowser::applySiteZoom(const QUrl& url)
 {
     const double factor = SiteZoom::Factor(url);
-    if (view_->zoomFactor() != factor)
-        view_->setZoomFactor(factor);
+    if (std::abs(view_->zoomFactor() - factor) >= kZoomTolerance)
+        setZoom(factor);
+}
+
+void WebEngineBrowser::setZoom(double factor)
+{
+    view_->setZoomFactor(factor);
+    zoom_ = view_->zoomFactor();
+}
+
+void WebEngineBrowser::watchEngineZoom(Qt::KeyboardModifiers modifiers)
+{
+    zoomWheelModifiers_ = modifiers;
+    zoomChecksLeft_ = kZoomChecks;
+    zoomWatch_.start();
+}
+
+// The engine zooms the page by its own step on each Ctrl+wheel notch the page
+// did not take, and says nothing of it. The browser looks for that change
+// for a while after such a turn, takes it back, and passes the turn on as
+// the page left it, for the program's own zoom steps and its memory of
+// sites.
+void WebEngineBrowser::checkEngineZoom()
+{
+    const double engineZoom = view_->zoomFactor();
+    if (std::abs(engineZoom - zoom_) >= kZoomTolerance) {
+        const long notches = std::lround((engineZoom - zoom_) / kEngineZoomStep);
+        view_->setZoomFactor(zoom_);
+        if (notches != 0)
+            emit UnhandledMouseWheel(VbShiftState(zoomWheelModifiers_), int32_t(notches * kWheelNotch));
+    }
+    if (--zoomChecksLeft_ <= 0)
+        zoomWatch_.stop();
 }
 
 void WebEngineBrowser::Print()
 {
     if (printDialog_)
         return;
-    // The dialog owns the printer; it stays, hidden, until the page is printed.
-    auto* dialog = new QPrintDialog(view_->window());
+    // The dialog stays, hidden, until the page is printed; the printer, named
+    // after the page, goes with it.
+    auto* printer = new QPrinter();
+    printer->setDocName(printDocumentName(view_->title()));
+    auto* dialog = new QPrintDialog(printer, view_->window());
+    connect(dialog, &QObject::destroyed, [printer] { delete printer; });
     printDialog_ = dialog;
     if (const PrintDialogHook hook = CurrentPrintDialogHook()) {
         if (hook(*dialog->printer()))
@@ -257,7 +385,9 @@ void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         // name the address the user asked for.
         if (addressError_.isEmpty())
             loadingAddress_ = AddressForPeople(info.url());
-        applySiteZoom(info.url());
+        // A zoom step of the engine's from now on would be a page's being
+        // replaced, not a wheel turn.
+        zoomWatch_.stop();
         emit BeforeNavigate(loadingAddress_);
         emit StatusTextChange(QStringLiteral("Opening page %1...").arg(loadingAddress_));
         break;
@@ -265,8 +395,6 @@ void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         const QString address = addressError_.isEmpty() ? AddressForPeople(view_->url()) : loadingAddress_;
         // The page asked for, not one of the error pages that stand in for it.
         const bool visited = addressError_.isEmpty() && !info.isErrorPage();
-        // A redirect may have ended on another site.
-        applySiteZoom(view_->url());
         SiteZoom::Opened(view_->url());
         emit StatusTextChange(addressError_.isEmpty() ? kDone : addressError_);
         addressError_.clear();
@@ -301,6 +429,16 @@ void WebEngineBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         loadingAddress_.clear();
         break;
     }
+}
+
+void WebEngineBrowser::pageCommitted(const QUrl& url)
+{
+    // The page shown now is that of the address: it has its site's zoom
+    // (after a redirect, the site it ended on). A navigation that is
+    // stopped, fails before it commits or turns into a download leaves the
+    // page shown and its zoom as they were.
+    shownAddress_ = addressError_.isEmpty() ? AddressForPeople(url) : loadingAddress_;
+    applySiteZoom(url);
 }
 
 void WebEngineBrowser::pageLost(const QString& text)

@@ -49,12 +49,29 @@ Registry& registry()
 
 // Destroys the form once the code that is running now (its own, perhaps in
 // the middle of a DoEvents) has returned; deleteLater then holds it back
-// until the event loop has control again.
+// until the event loop has control again (see Form::event).
 void destroyWhenUnwound(Form* form)
 {
     WhenUnwound([form = QPointer<Form>(form)] {
         if (form)
             form->deleteLater();
+    });
+}
+
+// Destroys the form from the event loop once the code that is running now
+// has returned, with none of the program's code running then: the delivery
+// of the call itself is the one level of code there.
+void destroyWhenIdle(const QPointer<Form>& form)
+{
+    WhenUnwound([form] {
+        if (!form)
+            return;
+        QTimer::singleShot(0, form, [form] {
+            if (CodeDepth() > 1)
+                destroyWhenIdle(form);
+            else
+                delete static_cast<QObject*>(form.data());
+        });
     });
 }
 }  // namespace
@@ -461,6 +478,20 @@ void Form::becomeInert()
         }
         pending.insert(pending.end(), object->children().begin(), object->children().end());
     }
+}
+
+bool Form::event(QEvent* event)
+{
+    // Qt hands a deferred deletion to a nested loop as well, also to the
+    // DoEvents of a handler that Qt's own handling of this window called (a
+    // change of the active window, which goes on using the window after
+    // it): the form waits until that code has returned. The delivery of the
+    // deletion is one level of code itself.
+    if (event->type() == QEvent::DeferredDelete && CodeDepth() > 1) {
+        destroyWhenIdle(this);
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void Form::closeEvent(QCloseEvent* event)

@@ -170,15 +170,6 @@ protected:
     // With key preview: a handler that sets KeyCode to 0 keeps the key from
     // the focused control.
     virtual void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) { (void)KeyCode; (void)Shift; }
-    // With key preview, each turn of the mouse wheel over the form, before
-    // the control under the pointer (Delta in eighths of a degree, 120 a
-    // notch, positive away from the user); Cancel keeps it from that control.
-    virtual void Form_MouseWheel(int16_t Shift, int32_t Delta, int16_t& Cancel)
-    {
-        (void)Shift;
-        (void)Delta;
-        (void)Cancel;
-    }
     virtual void Form_Activate() {}
     virtual void Form_Deactivate() {}
 
@@ -200,6 +191,7 @@ protected:
     // vbStartUpOwner: centred on the owner each time it is shown.
     void SetStartUpPosition(int position) { startUpPosition_ = position; }
 
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

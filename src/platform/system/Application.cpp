@@ -14,22 +14,26 @@
 #include <QPointer>
 #include <QWindow>
 
+#include <string>
+
 namespace platform {
 
 namespace {
-// The delivery of a key press, mouse press or wheel turn, from the
-// application's notify() on. An event that the widget under it leaves goes
-// on to its parents (mouse and wheel events as copies), up to the form; the
-// form previews it once, at the first widget, even when its handler moved
-// the focus.
+// The delivery of a key press or mouse press, from the application's
+// notify() on. An event that the widget under it leaves goes on to its
+// parents (mouse events as copies), up to the form; the form previews it
+// once, at the first widget, even when its handler moved the focus.
 struct Delivery {
     bool previewed = false;
 };
 Delivery* currentDelivery = nullptr;
 
+// The last ASCII character. Qt's key codes below Key_Escape are characters.
+constexpr int kLastAscii = 0x7F;
+
 bool isPreviewed(QEvent::Type type)
 {
-    return type == QEvent::KeyPress || type == QEvent::MouseButtonPress || type == QEvent::Wheel;
+    return type == QEvent::KeyPress || type == QEvent::MouseButtonPress;
 }
 
 // The key code that a press of the mouse's back or forward button stands
@@ -102,12 +106,6 @@ protected:
                 return false;
             takenButton_ = button;
             return true;
-        }
-        case QEvent::Wheel: {
-            auto* wheel = static_cast<QWheelEvent*>(event);
-            int16_t cancel = 0;
-            form->Form_MouseWheel(VbShiftState(wheel->modifiers()), wheel->angleDelta().y(), cancel);
-            return cancel != 0;
         }
         default:
             return false;
@@ -256,7 +254,37 @@ int16_t VbKeyCode(const QKeyEvent& event)
         if (key == Qt::Key_Minus)
             return vbKeySubtract;
     }
-    return VbKeyCode(event.key());
+    const int key = event.key();
+    // A character beyond ASCII (a Cyrillic, Greek or Hebrew letter, the
+    // accented letter of a digit key): the letter or digit key of the US
+    // layout at the same place, as the virtual-key numbering has it for
+    // layouts that are not Latin. A layout's own ASCII keys (Dvorak's "," at
+    // the W key) stay what they are.
+    if (key > kLastAscii && key < Qt::Key_Escape)
+        return UsLetterOrDigitAt(event.nativeScanCode());
+    return VbKeyCode(key);
+}
+
+int16_t UsLetterOrDigitAt(quint32 scanCode)
+{
+    // X11's and Wayland's key codes are the evdev codes plus 8. The rows of
+    // the US layout, each from its first key code on.
+    struct Row {
+        quint32 first;
+        const char* keys;
+    };
+    static constexpr Row kRows[] = {
+        {10, "1234567890"},  // KEY_1 (2) ... KEY_0 (11)
+        {24, "QWERTYUIOP"},  // KEY_Q (16) ...
+        {38, "ASDFGHJKL"},   // KEY_A (30) ...
+        {52, "ZXCVBNM"},     // KEY_Z (44) ...
+    };
+    for (const Row& row : kRows) {
+        const quint32 count = quint32(std::char_traits<char>::length(row.keys));
+        if (scanCode >= row.first && scanCode < row.first + count)
+            return int16_t(row.keys[scanCode - row.first]);
+    }
+    return 0;
 }
 
 int16_t VbShiftState(Qt::KeyboardModifiers modifiers)

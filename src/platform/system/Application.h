@@ -36,10 +36,15 @@ private:
 void ReportUntrappedError();
 
 // The key code of a Qt key in the virtual-key numbering (F4 is 0x73), of a
-// key event (which tells the keypad's keys apart), and the shift state of
-// keyboard modifiers (1 Shift, 2 Ctrl, 4 Alt).
+// key event (which tells the keypad's keys apart, and gives a key whose
+// character is beyond ASCII the code of the US layout's letter or digit key
+// at that place), and the shift state of keyboard modifiers (1 Shift,
+// 2 Ctrl, 4 Alt).
 int16_t VbKeyCode(int qtKey);
 int16_t VbKeyCode(const QKeyEvent& event);
 int16_t VbShiftState(Qt::KeyboardModifiers modifiers);
+// The code of the US layout's letter or digit key (A to Z, 0 to 9) with this
+// X11 or Wayland key code; 0 for any other key.
+int16_t UsLetterOrDigitAt(quint32 scanCode);
 
 }  // namespace platform

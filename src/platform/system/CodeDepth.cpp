@@ -36,6 +36,11 @@ CodeScope::~CodeScope()
         runUnwoundActions();
 }
 
+int CodeDepth()
+{
+    return depth;
+}
+
 void WhenUnwound(std::function<void()> action)
 {
     if (depth == 0) {

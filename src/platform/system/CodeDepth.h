@@ -18,6 +18,9 @@ public:
     CodeScope& operator=(const CodeScope&) = delete;
 };
 
+// The depth now on this thread: 0 when none of the program's code runs.
+int CodeDepth();
+
 // Runs `action` once the depth is back at zero on this thread (at once when
 // it is zero now). The actions run in the order they were given.
 void WhenUnwound(std::function<void()> action);
