@@ -37,6 +37,7 @@ protected:
     virtual bool ForgetAnswer() = 0;
 
     void Form_Load() override;
+    void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) override;
     void Form_Unload(int16_t& Cancel) override;
     void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) override;
     void Form_Activate() override;

@@ -32,6 +32,7 @@ protected:
     void Form_Resize() override;
     void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) override;
     void Form_MouseWheel(int16_t Shift, int32_t Delta, int16_t& Cancel) override;
+    void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) override;
     void Form_Unload(int16_t& Cancel) override;
 
 private:
@@ -46,6 +47,11 @@ private:
     void WebBrowser1_PermissionRequested(platform::PermissionRequest* Request);
     void WebBrowser1_PageDialog(platform::PageDialogRequest* Request);
     void WebBrowser1_FullScreenRequested(platform::FullScreenRequest* Request);
+    void WebBrowser1_CloseQueried(bool Leave);
+
+    // Closes the window as the user asks: the page is asked first, and the
+    // unload follows once it lets the window close.
+    void CloseAfterPage();
 
     // The browser fills the client area above the status bar, or all of it
     // while the status bar is hidden.
@@ -69,4 +75,6 @@ private:
 
     // Wheel turns with Ctrl held, not yet a whole notch of zoom.
     int32_t lngWheelDelta = 0;
+    // The page was asked whether the window may close, and has not answered.
+    bool bQueryingClose = false;
 };

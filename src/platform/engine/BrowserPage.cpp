@@ -5,12 +5,16 @@
 #include "platform/system/CodeDepth.h"
 
 #include <QAuthenticator>
-#include <QEventLoop>
+#include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QMetaMethod>
+#include <QSslCertificate>
 #include <QTimer>
 #include <QWebEngineCertificateError>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineSettings>
+
+#include <utility>
 
 namespace platform {
 
@@ -22,6 +26,14 @@ QString errorPage(const QString& text, const QUrl& lost)
                "<body style=\"font-family:sans-serif;margin:2em\"><h2>%1</h2><p>%2</p>"
                "<p>Refresh loads it again.</p></body></html>")
         .arg(text.toHtmlEscaped(), lost.toDisplayString().toHtmlEscaped());
+}
+
+// The engine asks a page's leave question (beforeunload) as a confirmation
+// with this text of its own.
+QString leaveQuestionText()
+{
+    return QCoreApplication::translate(
+        "QWebEnginePage", "Are you sure you want to leave this page? Changes that you made may not be saved.");
 }
 
 // A page that lives only until its first navigation, which it hands to the
@@ -65,6 +77,9 @@ BrowserPage::BrowserPage(QWebEngineProfile* profile, QObject* parent) : QWebEngi
     connect(this, &QWebEnginePage::featurePermissionRequestCanceled, this,
             &BrowserPage::onFeaturePermissionRequestCanceled);
     connect(this, &QWebEnginePage::fullScreenRequested, this, &BrowserPage::onFullScreenRequested);
+    // The engine closes the page when its leave question let it go (or it
+    // had none); a script's window.close() is no answer to anything.
+    connect(this, &QWebEnginePage::windowCloseRequested, this, [this] { finishCloseQuery(true); });
 }
 
 BrowserPage::~BrowserPage()
@@ -124,6 +139,7 @@ bool BrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, 
     // A new page in the main frame: what the old one asked is no longer
     // wanted, and its dialogs count afresh.
     if (isMainFrame && type != NavigationTypeRedirect) {
+        ++navigations_;
         withdrawOpenRequests();
         dialogCount_ = 0;
         dialogsStopped_ = false;
@@ -148,17 +164,6 @@ void BrowserPage::raise(void (BrowserPage::*signal)(Request*), Request* request)
         request->Refuse();
 }
 
-void BrowserPage::waitFor(PageRequest* request)
-{
-    if (!request->IsOpen())
-        return;
-    NestedLoop nested;
-    QEventLoop loop;
-    connect(request, &PageRequest::Answered, &loop, &QEventLoop::quit);
-    connect(request, &PageRequest::Withdrawn, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 void BrowserPage::onAuthenticationRequired(const QUrl& url, QAuthenticator* authenticator, const QString& proxyHost)
 {
     const bool proxy = !proxyHost.isEmpty();
@@ -175,19 +180,25 @@ void BrowserPage::onAuthenticationRequired(const QUrl& url, QAuthenticator* auth
     auto* request = new SignInRequest(origin, authenticator->realm(), proxy, refused, signInsGiven_.value(key), this);
     QPointer<BrowserPage> self(this);
     QPointer<SignInRequest> guard(request);
+    const quint64 navigation = navigations_;
     raise(&BrowserPage::signInRequest, request);
-    waitFor(request);
+    WaitForAnswer(request);
     if (!self || !guard) {
         *authenticator = QAuthenticator();
         return;
     }
+    // Taken back by a new page: what became of it says nothing about the
+    // sign-ins of the page that came meanwhile.
+    const bool samePage = navigations_ == navigation && !request->IsWithdrawn();
     if (request->SignedIn()) {
         authenticator->setUser(request->User());
         authenticator->setPassword(request->Password());
-        signInsGiven_.insert(key, request->User());
+        if (samePage)
+            signInsGiven_.insert(key, request->User());
     } else {
         *authenticator = QAuthenticator();
-        signInsCancelled_.insert(key);
+        if (samePage)
+            signInsCancelled_.insert(key);
     }
     delete request;
 }
@@ -197,8 +208,11 @@ void BrowserPage::onCertificateError(const QWebEngineCertificateError& error)
     QWebEngineCertificateError engineError = error;
     engineError.defer();
     const QUrl url = error.url();
+    const QList<QSslCertificate> chain = error.certificateChain();
+    const QString fingerprint =
+        chain.isEmpty() ? QString() : QString::fromLatin1(chain.first().digest(QCryptographicHash::Sha256).toHex());
     auto* request = new CertificateRequest(OriginText(url), url.host(), CertificateProblem(error),
-                                           error.isOverridable(), this);
+                                           error.isOverridable(), fingerprint, this);
     connect(request, &PageRequest::Answered, this, [this, request, engineError, url]() mutable {
         if (request->Proceeding()) {
             engineError.acceptCertificate();
@@ -274,7 +288,7 @@ bool BrowserPage::askDialog(PageDialogRequest::Kind kind, const QUrl& origin, co
     QPointer<BrowserPage> self(this);
     QPointer<PageDialogRequest> guard(request);
     raise(&BrowserPage::dialogRequest, request);
-    waitFor(request);
+    WaitForAnswer(request);
     if (!self || !guard)
         return false;
     if (request->Stopped())
@@ -293,7 +307,51 @@ void BrowserPage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg
 
 bool BrowserPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg)
 {
+    if (msg == leaveQuestionText())
+        return askToLeave(securityOrigin, msg);
     return askDialog(PageDialogRequest::Confirm, securityOrigin, msg, QString(), nullptr);
+}
+
+void BrowserPage::queryClose()
+{
+    if (closeQuery_)
+        return;
+    closeQuery_ = true;
+    triggerAction(RequestClose);
+}
+
+bool BrowserPage::askToLeave(const QUrl& origin, const QString& message)
+{
+    // A page whose dialogs were stopped is left without asking: keeping it
+    // would cancel the very navigation that ends the stop.
+    bool leave = true;
+    if (!dialogsStopped_) {
+        auto* request = new PageDialogRequest(OriginText(origin), PageDialogRequest::Leave, message, QString(),
+                                              ++dialogCount_, this);
+        QPointer<BrowserPage> self(this);
+        QPointer<PageDialogRequest> guard(request);
+        raise(&BrowserPage::dialogRequest, request);
+        WaitForAnswer(request);
+        if (!self)
+            return false;
+        // Only the user's Stay keeps the page; a question taken back by the
+        // page's going elsewhere keeps nothing.
+        if (guard) {
+            leave = !request->IsAnswered() || request->Accepted() || request->Stopped();
+            if (request->Stopped())
+                dialogsStopped_ = true;
+            delete request;
+        }
+    }
+    finishCloseQuery(leave);
+    return leave;
+}
+
+void BrowserPage::finishCloseQuery(bool leave)
+{
+    if (!std::exchange(closeQuery_, false))
+        return;
+    emit closeQueried(leave);
 }
 
 bool BrowserPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg, const QString& defaultValue,

@@ -77,6 +77,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_
     connect(page, &BrowserPage::dialogRequest, this,
             [this](PageDialogRequest* request) { Ask(&BrowserHost::PageDialog, request); });
     connect(page, &BrowserPage::certificateRefused, this, &WebEngineBrowser::certificateRefused);
+    connect(page, &BrowserPage::closeQueried, this, &WebEngineBrowser::CloseQueried);
     // The pages' notifications go to the desktop; without a notification
     // service their titles show as status texts.
     auto* notifications = new Notifications(this);
@@ -165,6 +166,14 @@ void WebEngineBrowser::ExitFullScreen()
 bool WebEngineBrowser::Busy() const
 {
     return view_->page()->isLoading();
+}
+
+void WebEngineBrowser::QueryClose()
+{
+    if (auto* page = qobject_cast<BrowserPage*>(view_->page()))
+        page->queryClose();
+    else
+        emit CloseQueried(true);
 }
 
 QWidget* WebEngineBrowser::Widget() const

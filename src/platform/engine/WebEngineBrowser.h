@@ -27,6 +27,7 @@ public:
     void Refresh2(int Level) override;
     void ExitFullScreen() override;
     bool Busy() const override;
+    void QueryClose() override;
     void FindText(const QString& Text, bool Backward) override;
     double ZoomFactor() const override;
     void SetZoomFactor(double Factor) override;

@@ -17,20 +17,30 @@ class TestPageRequests : public QObject {
 private slots:
     void init() { skwtest::FreshUserFolders(); }
 
+    // An origin is scheme, host and port, the default port written out;
+    // people read it without what goes without saying.
     void originText_data()
     {
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("origin");
-        QTest::newRow("host and port") << "http://127.0.0.1:8123/private" << "127.0.0.1:8123";
-        QTest::newRow("default port") << "https://example.org/a?b" << "example.org";
-        QTest::newRow("IPv6") << "http://[::1]:8080/" << "[::1]:8080";
-        QTest::newRow("no host") << "file:///tmp/page.html" << "file";
+        QTest::addColumn<QString>("site");
+        QTest::newRow("host and port") << "http://127.0.0.1:8123/private" << "http://127.0.0.1:8123" << "http://127.0.0.1:8123";
+        QTest::newRow("https, default port") << "https://example.org/a?b" << "https://example.org:443" << "example.org";
+        QTest::newRow("https, default port written") << "https://example.org:443/" << "https://example.org:443" << "example.org";
+        QTest::newRow("https, other port") << "https://example.org:8443/" << "https://example.org:8443" << "example.org:8443";
+        QTest::newRow("http, default port") << "HTTP://Example.ORG/" << "http://example.org:80" << "http://example.org";
+        QTest::newRow("http on the https port") << "http://example.org:443/" << "http://example.org:443" << "http://example.org:443";
+        QTest::newRow("IPv6") << "http://[::1]:8080/" << "http://[::1]:8080" << "http://[::1]:8080";
+        QTest::newRow("IPv6, default port") << "https://[::1]/" << "https://[::1]:443" << "[::1]";
+        QTest::newRow("no host") << "file:///tmp/page.html" << "file" << "file";
     }
     void originText()
     {
         QFETCH(QString, url);
         QFETCH(QString, origin);
+        QFETCH(QString, site);
         QCOMPARE(OriginText(QUrl(url)), origin);
+        QCOMPARE(SiteText(origin), site);
     }
 
     void certificateProblem_data()
