@@ -139,12 +139,10 @@ bool BrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, 
     // A new page in the main frame: what the old one asked is no longer
     // wanted, and its dialogs count afresh.
     if (isMainFrame && type != NavigationTypeRedirect) {
-        ++navigations_;
+        signIns_.Navigated();
         withdrawOpenRequests();
         dialogCount_ = 0;
         dialogsStopped_ = false;
-        signInsGiven_.clear();
-        signInsCancelled_.clear();
     }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
@@ -171,35 +169,29 @@ void BrowserPage::onAuthenticationRequired(const QUrl& url, QAuthenticator* auth
     const QString key = origin + u'\n' + authenticator->realm();
     // Cancelled once: the page's other requests there are not asked about.
     // (The engine has set the realm, so only a null authenticator cancels.)
-    if (signInsCancelled_.contains(key)) {
+    if (signIns_.Cancelled(key)) {
         *authenticator = QAuthenticator();
         return;
     }
     // Asked again on the same page: the server refused what was given.
-    const bool refused = signInsGiven_.contains(key);
-    auto* request = new SignInRequest(origin, authenticator->realm(), proxy, refused, signInsGiven_.value(key), this);
+    auto* request = new SignInRequest(origin, authenticator->realm(), proxy, signIns_.Given(key),
+                                      signIns_.UserName(key), this);
     QPointer<BrowserPage> self(this);
     QPointer<SignInRequest> guard(request);
-    const quint64 navigation = navigations_;
+    const quint64 page = signIns_.Page();
     raise(&BrowserPage::signInRequest, request);
     WaitForAnswer(request);
     if (!self || !guard) {
         *authenticator = QAuthenticator();
         return;
     }
-    // Taken back by a new page: what became of it says nothing about the
-    // sign-ins of the page that came meanwhile.
-    const bool samePage = navigations_ == navigation && !request->IsWithdrawn();
     if (request->SignedIn()) {
         authenticator->setUser(request->User());
         authenticator->setPassword(request->Password());
-        if (samePage)
-            signInsGiven_.insert(key, request->User());
     } else {
         *authenticator = QAuthenticator();
-        if (samePage)
-            signInsCancelled_.insert(key);
     }
+    signIns_.Record(key, page, *request);
     delete request;
 }
 

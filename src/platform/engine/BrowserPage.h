@@ -30,8 +30,6 @@
 // route renderProcessLost() to its status text.
 #include "platform/engine/PageRequests.h"
 
-#include <QHash>
-#include <QSet>
 #include <QPointer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -108,20 +106,13 @@ private:
     QUrl lostUrl_;
     bool loadingErrorPage_ = false;
     QPointer<QWebEnginePage> pendingWindow_;
-    // Counts the page's navigations, so that an answer given to the page
-    // before one is not taken for the next page's.
-    quint64 navigations_ = 0;
     // queryClose() waits for the page's answer.
     bool closeQuery_ = false;
     // Dialogs since the last navigation, and whether the user stopped them.
     int dialogCount_ = 0;
     bool dialogsStopped_ = false;
-    // The user names given to sign-ins since the last navigation, by site
-    // and realm: the same question asked again means the answer was refused.
-    QHash<QString, QString> signInsGiven_;
-    // The sign-ins the user cancelled since the last navigation, by site and
-    // realm: a server that asks at every request is asked about once.
-    QSet<QString> signInsCancelled_;
+    // The sign-ins since the last navigation: names given and cancels.
+    SignInMemory signIns_;
 };
 
 }  // namespace platform

@@ -119,6 +119,25 @@ void SignInRequest::Cancel()
         emit Answered();
 }
 
+// ---- SignInMemory ----
+
+void SignInMemory::Navigated()
+{
+    ++page_;
+    given_.clear();
+    cancelled_.clear();
+}
+
+void SignInMemory::Record(const QString& key, quint64 page, const SignInRequest& request)
+{
+    if (page != page_ || !request.IsAnswered())
+        return;
+    if (request.SignedIn())
+        given_.insert(key, request.User());
+    else
+        cancelled_.insert(key);
+}
+
 // ---- CertificateRequest ----
 
 CertificateRequest::CertificateRequest(const QString& origin, const QString& host, const QString& problem,

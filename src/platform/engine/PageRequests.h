@@ -14,7 +14,9 @@
 // Who asks is an origin: scheme, host and port. Whatever the user gives a
 // page (a password, a permission, a certificate exception) is kept by it, so
 // that https://h/ and http://h/, or h:443 and h:8443, never share an answer.
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 class QUrl;
@@ -103,6 +105,30 @@ private:
     bool signedIn_ = false;
     QString user_;
     QString password_;
+};
+
+// What a page keeps of its sign-ins since its last navigation, by site and
+// realm: the user names given (the same question asked again means the
+// server refused the answer) and the questions the user cancelled (a server
+// that asks at every request of the page is asked about once).
+class SignInMemory {
+public:
+    // A new page: nothing is kept.
+    void Navigated();
+    // Counts navigations; an answer is recorded for the page it was asked on.
+    quint64 Page() const { return page_; }
+    bool Cancelled(const QString& key) const { return cancelled_.contains(key); }
+    bool Given(const QString& key) const { return given_.contains(key); }
+    QString UserName(const QString& key) const { return given_.value(key); }
+    // Records what became of a sign-in asked on `page`: nothing when it was
+    // taken back or another page came meanwhile, since that says nothing
+    // about the sign-ins of the page that is there now.
+    void Record(const QString& key, quint64 page, const SignInRequest& request);
+
+private:
+    quint64 page_ = 0;
+    QHash<QString, QString> given_;
+    QSet<QString> cancelled_;
 };
 
 // The engine does not trust a site's certificate.

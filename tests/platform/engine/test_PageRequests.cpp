@@ -68,6 +68,47 @@ private slots:
         QVERIFY(page.contains("&lt;h&gt;") && page.contains(words.toHtmlEscaped()) && !page.contains("<h>"));
     }
 
+    // What a page keeps of a sign-in: the answer given on the page that
+    // asked, never one given or taken back after another page came (that
+    // page's own sign-in would be refused or cancelled unasked).
+    void signInMemory_data()
+    {
+        QTest::addColumn<QString>("answer");  // "sign in", "cancel", "withdraw"
+        QTest::addColumn<bool>("newPageMeanwhile");
+        QTest::addColumn<QString>("kept");    // "given", "cancelled", ""
+        QTest::newRow("signed in") << "sign in" << false << "given";
+        QTest::newRow("cancelled") << "cancel" << false << "cancelled";
+        QTest::newRow("taken back") << "withdraw" << false << "";
+        QTest::newRow("taken back by a new page") << "withdraw" << true << "";
+        QTest::newRow("cancelled after a new page came") << "cancel" << true << "";
+        QTest::newRow("signed in after a new page came") << "sign in" << true << "";
+    }
+    void signInMemory()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, newPageMeanwhile);
+        QFETCH(QString, kept);
+        const QString key = QStringLiteral("https://h:443\nStaff");
+        SignInMemory memory;
+        SignInRequest request(QStringLiteral("https://h:443"), QStringLiteral("Staff"), false, false, QString(), nullptr);
+        const quint64 page = memory.Page();
+        if (newPageMeanwhile)
+            memory.Navigated();
+        if (answer == "sign in")
+            request.SignIn(QStringLiteral("ann"), QStringLiteral("secret"));
+        else if (answer == "cancel")
+            request.Cancel();
+        else
+            request.Withdraw();
+        memory.Record(key, page, request);
+        QCOMPARE(memory.Given(key), kept == "given");
+        QCOMPARE(memory.UserName(key), kept == "given" ? QStringLiteral("ann") : QString());
+        QCOMPARE(memory.Cancelled(key), kept == "cancelled");
+        QVERIFY(!memory.Given(QStringLiteral("http://h:80\nStaff")) && !memory.Cancelled(QStringLiteral("http://h:80\nStaff")));
+        memory.Navigated();
+        QVERIFY(!memory.Given(key) && !memory.Cancelled(key));
+    }
+
     // A browser whose events nobody handles refuses what pages ask.
     void unhandledRequestsAreRefused()
     {
