@@ -115,6 +115,29 @@ void RefuseAll()
     }
 }
 
+// Takes the question shown with `ticket` off the queue and off its window,
+// refuses its requests, and tries the queue again later.
+void DropShown(Ticket ticket, QuestionWindow* window)
+{
+    if (ticket == shownTicket) {
+        shownTicket = 0;
+        shownIn = nullptr;
+    }
+    if (window)
+        window->Withdraw();
+    for (auto it = queue.begin(); it != queue.end(); ++it) {
+        if (it->ticket != ticket)
+            continue;
+        const Question dropped = std::move(*it);
+        queue.erase(it);
+        for (const QPointer<PageRequest>& request : dropped.requests)
+            if (isOpen(request))
+                request->Refuse();
+        break;
+    }
+    RetryLater();
+}
+
 // Shows the question at the front of the queue, unless one shows already.
 void ShowNext()
 {
@@ -148,7 +171,10 @@ void ShowNext()
                 ask(*box, ticket);
             }
         } catch (...) {
+            // A question that cannot be shown is refused, and the queue
+            // goes on without it.
             bBuilding = false;
+            DropShown(ticket, box);
             throw;
         }
         bBuilding = false;
@@ -169,7 +195,7 @@ void ShowNext()
         }
         // The question went while its window was being made or given it: the
         // window shows nothing that is gone.
-        if (box && box != shownIn)
+        if (box)
             box->Withdraw();
     }
 }

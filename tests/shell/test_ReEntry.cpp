@@ -193,7 +193,6 @@ public:
         for (SoftButton* frmPageDialog::*answer : {&frmPageDialog::cmdCancel, &frmPageDialog::cmdOk}) {
             if (frmMain* main = loaded<frmMain>())
                 main->close();
-            hoverEach(loaded<frmPageDialog>());
             if (frmPageDialog* question = loaded<frmPageDialog>(); question && question->Visible())
                 press(question->*answer);
         }
