@@ -3,7 +3,8 @@
 // rounded, outlined borderless window with a title band that drags it), a
 // caption naming the site that asks, display centred on the main window and
 // modal to it without holding up the program, Return for the default answer
-// and Escape for the refusal. A derived form sets up its controls and its
+// and Escape for the refusal; closed by the window manager, it refuses as
+// Escape does and stays loaded. A derived form sets up its controls and its
 // answer; the caller gets the answer through the callback it passed.
 #include "chrome/ChromeForm.h"
 #include "controls/SoftButton.h"

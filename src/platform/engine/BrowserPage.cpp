@@ -2,7 +2,6 @@
 
 #include "platform/engine/CertificateProblem.h"
 #include "platform/engine/EngineProfile.h"
-#include "platform/system/CodeDepth.h"
 
 #include <QAuthenticator>
 #include <QCoreApplication>
@@ -115,6 +114,8 @@ void BrowserPage::triggerAction(WebAction action, bool checked)
 
 void BrowserPage::onRenderProcessTerminated(RenderProcessTerminationStatus status, int)
 {
+    // No script of the process that is gone answers any more.
+    settled();
     if (status == NormalTerminationStatus)
         return;
     const QString text = status == KilledTerminationStatus ? killedText() : crashedText();
@@ -309,7 +310,9 @@ void BrowserPage::queryClose()
     if (closeQuery_)
         return;
     closeQuery_ = true;
-    triggerAction(RequestClose);
+    // Asked once the engine has finished the last leave question.
+    if (!settling_)
+        triggerAction(RequestClose);
 }
 
 bool BrowserPage::askToLeave(const QUrl& origin, const QString& message)
@@ -335,8 +338,31 @@ bool BrowserPage::askToLeave(const QUrl& origin, const QString& message)
             delete request;
         }
     }
+    if (!leave)
+        startSettling();
     finishCloseQuery(leave);
     return leave;
+}
+
+void BrowserPage::startSettling()
+{
+    if (std::exchange(settling_, true))
+        return;
+    // The page's process answers scripts in order, after it has finished
+    // the leave question.
+    QPointer<BrowserPage> self(this);
+    runJavaScript(QString(), [self](const QVariant&) {
+        if (self)
+            self->settled();
+    });
+}
+
+void BrowserPage::settled()
+{
+    if (!std::exchange(settling_, false))
+        return;
+    if (closeQuery_)
+        triggerAction(RequestClose);
 }
 
 void BrowserPage::finishCloseQuery(bool leave)
@@ -354,6 +380,9 @@ bool BrowserPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& ms
 
 void BrowserPage::onLoadStarted()
 {
+    // A load starts only once the engine has finished any leave question;
+    // the script's answer may not come after it.
+    settled();
     // Any load but the error page's own ends the stand-in.
     if (loadingErrorPage_)
         loadingErrorPage_ = false;

@@ -98,6 +98,11 @@ private:
     // Raises the leave question and waits for its answer: true to leave.
     bool askToLeave(const QUrl& origin, const QString& message);
     void finishCloseQuery(bool leave);
+    // The engine finishes a leave question the user stayed from after the
+    // answer; a close asked before it has would be taken into that one and
+    // lost. A script run behind it tells when it has.
+    void startSettling();
+    void settled();
     // Raises the request through `signal`, or refuses it when nothing is connected.
     template <class Request>
     void raise(void (BrowserPage::*signal)(Request*), Request* request);
@@ -108,6 +113,8 @@ private:
     QPointer<QWebEnginePage> pendingWindow_;
     // queryClose() waits for the page's answer.
     bool closeQuery_ = false;
+    // The engine is still finishing a leave question answered Stay.
+    bool settling_ = false;
     // Dialogs since the last navigation, and whether the user stopped them.
     int dialogCount_ = 0;
     bool dialogsStopped_ = false;
