@@ -76,6 +76,18 @@ void QuestionWindow::Form_Load()
     DrawActiveTitleBar();
 }
 
+void QuestionWindow::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode)
+{
+    // Closed by the user (the window manager's close, Alt+F4): the question
+    // is refused as Escape refuses it, and the window stays loaded for the
+    // next one.
+    if (UnloadMode == platform::vbFormControlMenu) {
+        Cancel = -1;
+        if (Visible())
+            Refusal();
+    }
+}
+
 void QuestionWindow::Form_Unload(int16_t& Cancel)
 {
     (void)Cancel;

@@ -3,7 +3,8 @@
 // rounded, outlined borderless window with a title band that drags it), a
 // caption naming the site that asks, display centred on the main window and
 // modal to it without holding up the program, Return for the default answer
-// and Escape for the refusal. A derived form sets up its controls and its
+// and Escape for the refusal; closed by the window manager, it refuses as
+// Escape does and stays loaded. A derived form sets up its controls and its
 // answer; the caller gets the answer through the callback it passed.
 #include "chrome/ChromeForm.h"
 #include "controls/SoftButton.h"
@@ -37,6 +38,7 @@ protected:
     virtual bool ForgetAnswer() = 0;
 
     void Form_Load() override;
+    void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) override;
     void Form_Unload(int16_t& Cancel) override;
     void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) override;
     void Form_Activate() override;

@@ -33,6 +33,10 @@ void frmPageDialog::Ask(const QString& sCaption, platform::PageDialogRequest::Ki
                         bool bOfferStop, Done done)
 {
     Answer(pdCancel);
+    kind_ = kind;
+    const bool bLeave = kind == platform::PageDialogRequest::Leave;
+    cmdOk->SetCaption(bLeave ? QStringLiteral("Leave") : QStringLiteral("OK"));
+    cmdCancel->SetCaption(bLeave ? QStringLiteral("Stay") : QStringLiteral("Cancel"));
     lblMessage->SetCaption(MQuestions::ReadableText(sMessage, kMessageChars, true));
     txtValue->setVisible(kind == platform::PageDialogRequest::Prompt);
     txtValue->SetText(sDefault);
@@ -59,7 +63,8 @@ void frmPageDialog::Answer(Outcome outcome)
 void frmPageDialog::cmdStop_Click() { Answer(pdStop); }
 void frmPageDialog::cmdOk_Click() { Answer(pdOk); }
 void frmPageDialog::cmdCancel_Click() { Answer(pdCancel); }
-void frmPageDialog::DefaultAnswer() { Answer(pdOk); }
+// A page is left only by a click on Leave.
+void frmPageDialog::DefaultAnswer() { Answer(kind_ == platform::PageDialogRequest::Leave ? pdCancel : pdOk); }
 void frmPageDialog::Refusal() { Answer(pdCancel); }
 
 bool frmPageDialog::ForgetAnswer()

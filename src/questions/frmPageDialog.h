@@ -1,8 +1,9 @@
 #pragma once
-// A page's own dialog: an alert (OK), a confirmation (OK, Cancel) or a
-// prompt (a text box, OK, Cancel), titled with the page's host. From the
-// second dialog of a page on it also offers to stop that page's dialogs.
-// Return is OK, Escape is Cancel.
+// A page's own dialog: an alert (OK), a confirmation (OK, Cancel), a prompt
+// (a text box, OK, Cancel) or its leave question (Leave, Stay), titled with
+// the page's site. From the second dialog of a page on it also offers to
+// stop that page's dialogs. Return is OK, Escape is Cancel; for the leave
+// question both stay.
 #include "platform/engine/PageRequests.h"
 #include "questions/QuestionWindow.h"
 
@@ -38,4 +39,5 @@ private:
     void Answer(Outcome outcome);
 
     Done done_;
+    platform::PageDialogRequest::Kind kind_ = platform::PageDialogRequest::Alert;
 };

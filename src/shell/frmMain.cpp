@@ -76,6 +76,7 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
     connect(WebBrowser1, &platform::BrowserHost::FullScreenRequested, this, &frmMain::WebBrowser1_FullScreenRequested);
     connect(WebBrowser1, &platform::BrowserHost::UnhandledKeyDown, this, &frmMain::WebBrowser1_UnhandledKeyDown);
     connect(WebBrowser1, &platform::BrowserHost::UnhandledMouseWheel, this, &frmMain::WebBrowser1_UnhandledMouseWheel);
+    connect(WebBrowser1, &platform::BrowserHost::CloseQueried, this, &frmMain::WebBrowser1_CloseQueried);
 }
 
 void frmMain::Form_Load()
@@ -135,6 +136,41 @@ void frmMain::LayOutBrowser()
     // from before.
     WebBrowser1->SetWidth(ScaleWidth());
     WebBrowser1->SetHeight(ScaleHeight() - (StatusBar->Visible() ? StatusBar->Height() : 0));
+}
+
+void frmMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode)
+{
+    // Closed by the user with the window's own means (its close button, the
+    // window manager, the window menu's Close): the page is asked first. A
+    // termination signal and the program's own unload do not wait for it.
+    if (UnloadMode == platform::vbFormControlMenu) {
+        Cancel = -1;
+        CloseAfterPage();
+    }
+}
+
+void frmMain::CloseAfterPage()
+{
+    // Asked already: the page's answer is awaited.
+    if (bQueryingClose)
+        return;
+    bQueryingClose = true;
+    try {
+        WebBrowser1->QueryClose();
+    } catch (...) {
+        // A page that cannot be asked does not keep the window open.
+        bQueryingClose = false;
+        Unload();
+    }
+}
+
+void frmMain::WebBrowser1_CloseQueried(bool Leave)
+{
+    bQueryingClose = false;
+    // Leave: the close goes on as the user began it, and the unload stores
+    // what must survive. Stay: everything stays open.
+    if (Leave)
+        Unload();
 }
 
 void frmMain::Form_Unload(int16_t& Cancel)
@@ -305,12 +341,12 @@ void frmMain::DoCommand(Command cmd)
             SetWindowFullScreen(!FullScreen());
         break;
     case Command::Close:
-        // As the user closes the window: the unload stores what must
-        // survive. A window still loading is not shown yet and cannot be
-        // closed; its load goes on with it. Nothing of this form is used
-        // after the unload.
+        // As the user closes the window: the page is asked first, then the
+        // unload stores what must survive. A window still loading is not
+        // shown yet and cannot be closed; its load goes on with it. Nothing
+        // of this form is used after the unload.
         if (Visible())
-            Unload();
+            CloseAfterPage();
         break;
     case Command::RestoreAddress:
         RestoreAddress();

@@ -31,6 +31,7 @@ protected:
     void Form_Load() override;
     void Form_Resize() override;
     void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) override;
+    void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) override;
     void Form_Unload(int16_t& Cancel) override;
 
 private:
@@ -47,6 +48,11 @@ private:
     void WebBrowser1_FullScreenRequested(platform::FullScreenRequest* Request);
     void WebBrowser1_UnhandledKeyDown(int16_t KeyCode, int16_t Shift);
     void WebBrowser1_UnhandledMouseWheel(int16_t Shift, int32_t Delta);
+    void WebBrowser1_CloseQueried(bool Leave);
+
+    // Closes the window as the user asks: the page is asked first, and the
+    // unload follows once it lets the window close.
+    void CloseAfterPage();
 
     // The browser fills the client area above the status bar, or all of it
     // while the status bar is hidden.
@@ -77,4 +83,6 @@ private:
     // preference then: leaving brings the toolbar back unless F4 changed it.
     bool bFullScreenHidToolbar = false;
     bool bShowToolbarBeforeFullScreen = false;
+    // The page was asked whether the window may close, and has not answered.
+    bool bQueryingClose = false;
 };

@@ -2,7 +2,9 @@
 // main window's question windows, against loopback servers in the real
 // engine: sign-in, an untrusted certificate, permissions, notifications (to a
 // fake desktop service on a private session bus), full screen, a loop of
-// dialogs, and closing while the engine waits for an answer.
+// dialogs, answers kept apart by origin (https, then plain http on the same
+// port), a page's leave question at close, and closing while the engine
+// waits for an answer.
 #include "Dialogs.h"
 #include "LoopbackServer.h"
 #include "TestSupport.h"
@@ -10,6 +12,7 @@
 #include "platform/engine/Notifications.h"
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
+#include "platform/system/TerminationSignals.h"
 #include "questions/MQuestions.h"
 #include "questions/frmAsk.h"
 #include "questions/frmPageDialog.h"
@@ -18,9 +21,11 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QWindow>
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 
@@ -86,6 +91,7 @@ public:
     }
 
 public slots:
+    QStringList GetCapabilities() { return {"actions", "body", "body-markup"}; }
     uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary, const QString& body,
                 const QStringList& actions, const QVariantMap& hints, int timeout)
     {
@@ -114,6 +120,19 @@ frmMain& openMain(const QUrl& url)
 
 QString caption() { return platform::Forms<frmMain>().Caption(); }
 QString panel1() { return platform::Forms<frmMain>().StatusBar->Panels(1).Text(); }
+
+// Types into the text box at the page's top left until the page says so in
+// its title. The engine drops input until it has drawn the page, so the
+// click and the key are repeated, a step apart.
+void typeIntoThePage(frmMain& form, const QString& typedTitle)
+{
+    QWidget* input = form.WebBrowser1->Widget()->focusProxy();
+    QVERIFY(input);
+    QTRY_VERIFY_WITH_TIMEOUT(caption() == kPrefix + typedTitle + "]"
+                                 || (QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(20, 20)),
+                                     QTest::keyClick(input, Qt::Key_A), false),
+                             kTimeout);
+}
 
 }  // namespace
 
@@ -162,7 +181,7 @@ private slots:
         int refused = 0;
         int asked = 0;
         QString lastUser;
-        QString origin = server.Origin();
+        QString origin = server.Site();
         std::function<void()> answerNext = [&] {
             skwtest::WhenShown<frmSignIn>([&](frmSignIn& box) {
                 QCOMPARE(box.Caption(), "Sign in to " + origin);
@@ -199,33 +218,130 @@ private slots:
     void untrustedCertificate_data()
     {
         QTest::addColumn<bool>("proceed");
-        QTest::newRow("go back") << false;
-        QTest::newRow("proceed anyway") << true;
+        QTest::addColumn<bool>("anotherServer");  // then one with another certificate, on another port
+        QTest::newRow("go back") << false << false;
+        QTest::newRow("proceed anyway") << true << false;
+        QTest::newRow("proceed anyway, then another certificate") << true << true;
     }
     void untrustedCertificate()
     {
         QFETCH(bool, proceed);
+        QFETCH(bool, anotherServer);
         QTemporaryDir folder;
         QVERIFY(skwtest::MakeSelfSignedCertificate(folder.path()));
         LoopbackServer server([](const LoopbackServer::Request&) { return LoopbackServer::Page("<title>Secret</title>x"); });
         QVERIFY(server.Listen(folder.filePath("cert.pem"), folder.filePath("key.pem")));
-        openMain(server.Url("/"));
+        frmMain& form = openMain(server.Url("/"));
 
         QTRY_VERIFY_WITH_TIMEOUT(shown<frmAsk>(), kTimeout);
         frmAsk& box = platform::Forms<frmAsk>();
-        QCOMPARE(box.Caption(), QStringLiteral("Not secure: 127.0.0.1"));
+        QCOMPARE(box.Caption(), "Not secure: " + server.Site());
         QCOMPARE(box.cmdYes->Caption(), QStringLiteral("Proceed anyway"));
         skwtest::Click(proceed ? box.cmdYes : box.cmdNo);
 
         if (proceed) {
             QTRY_COMPARE_WITH_TIMEOUT(caption(), kPrefix + "Secret]", kTimeout);
-            return;
+            if (!anotherServer)
+                return;
+            // The exception was for that certificate and that port.
+            QTemporaryDir otherFolder;
+            QVERIFY(skwtest::MakeSelfSignedCertificate(otherFolder.path()));
+            LoopbackServer other([](const LoopbackServer::Request&) { return LoopbackServer::Page("<title>Other</title>x"); });
+            QVERIFY(other.Listen(otherFolder.filePath("cert.pem"), otherFolder.filePath("key.pem")));
+            form.WebBrowser1->Navigate(other.Url("/"));
+            QTRY_VERIFY_WITH_TIMEOUT(shown<frmAsk>(), kTimeout);
+            QCOMPARE(box.Caption(), "Not secure: " + other.Site());
+            skwtest::Click(box.cmdNo);
         }
         const QString status = "Not secure: 127.0.0.1 (self-signed or unknown authority)";
         QTRY_COMPARE_WITH_TIMEOUT(panel1(), status, kTimeout);
         QTRY_COMPARE_WITH_TIMEOUT(caption(), kPrefix + "Not secure]", kTimeout);
         // The page the server sent never showed.
-        QVERIFY(!caption().contains("Secret"));
+        QVERIFY(!caption().contains(anotherServer ? "Other" : "Secret"));
+    }
+
+    // What was given to a site over https (a password, a permission) is not
+    // given to plain http on the same host and port: the user is asked, and
+    // the plain server never sees the password.
+    void originsKeptApart_data()
+    {
+        QTest::addColumn<bool>("signIn");  // else a permission
+        QTest::newRow("sign-in") << true;
+        QTest::newRow("permission") << false;
+    }
+    void originsKeptApart()
+    {
+        QFETCH(bool, signIn);
+        QTemporaryDir folder;
+        QVERIFY(skwtest::MakeSelfSignedCertificate(folder.path()));
+        const LoopbackServer::Handler handler = [](const LoopbackServer::Request& request) {
+            if (request.path == "/ask")
+                return LoopbackServer::Page("<title>Asking</title><script>"
+                                            "Notification.requestPermission().then(p => document.title = p)</script>");
+            if (request.basicCredentials() == QPair<QString, QString>("ann", "secret"))
+                return LoopbackServer::Page("<title>Protected</title>inside");
+            return LoopbackServer::Unauthorized("Staff", "<title>Refused</title>no");
+        };
+        const QString path = signIn ? "/private" : "/ask";
+        auto secure = std::make_unique<LoopbackServer>(handler);
+        QVERIFY(secure->Listen(folder.filePath("cert.pem"), folder.filePath("key.pem")));
+        const quint16 port = secure->Port();
+        const QString secureSite = secure->Site();
+        // The questions, answered as they show: the certificate's, then the
+        // sign-in (from inside the engine's wait) or the permission.
+        QStringList captions;
+        skwtest::WhenShown<frmAsk>([&](frmAsk& box) {
+            captions << box.Caption();
+            skwtest::Click(box.cmdYes);
+            if (signIn)
+                return;
+            skwtest::WhenShown([&] { return shown<frmAsk>() && platform::Forms<frmAsk>().Caption() != captions.last(); },
+                               [&] {
+                                   captions << platform::Forms<frmAsk>().Caption();
+                                   skwtest::Click(platform::Forms<frmAsk>().cmdYes);
+                               });
+        });
+        if (signIn) {
+            skwtest::WhenShown<frmSignIn>([&](frmSignIn& box) {
+                captions << box.Caption();
+                box.txtUserName->SetText("ann");
+                box.txtPassword->SetText("secret");
+                skwtest::Click(box.cmdOk);
+            });
+        }
+        frmMain& form = openMain(secure->Url(path));
+        QTRY_COMPARE_WITH_TIMEOUT(caption(), kPrefix + (signIn ? "Protected]" : "granted]"), kTimeout);
+        QCOMPARE(captions, (QStringList{"Not secure: " + secureSite,
+                                        signIn ? "Sign in to " + secureSite : secureSite + " wants to show notifications"}));
+
+        // Plain http on the same port.
+        secure.reset();
+        LoopbackServer plain(handler);
+        QVERIFY(plain.Listen(QString(), QString(), port));
+        QString askedFor;
+        bool credentialsSeen = false;
+        const auto sawCredentials = [&] {
+            return std::any_of(plain.Requests.begin(), plain.Requests.end(),
+                               [](const QByteArray& head) { return head.toLower().contains("\r\nauthorization:"); });
+        };
+        if (signIn) {
+            skwtest::WhenShown<frmSignIn>([&](frmSignIn& box) {
+                askedFor = box.Caption();
+                credentialsSeen = sawCredentials();
+                skwtest::Click(box.cmdCancel);
+            });
+        } else {
+            skwtest::WhenShown<frmAsk>([&](frmAsk& box) {
+                askedFor = box.Caption();
+                skwtest::Click(box.cmdNo);
+            });
+        }
+        form.WebBrowser1->Navigate(plain.Url(path));
+        QTRY_COMPARE_WITH_TIMEOUT(caption(), kPrefix + (signIn ? "Refused]" : "denied]"), kTimeout);
+        QCOMPARE(askedFor, signIn ? "Sign in to " + plain.Site() : plain.Site() + " wants to show notifications");
+        QVERIFY(!credentialsSeen);
+        QVERIFY(!sawCredentials());
+        QVERIFY(skwtest::Boxes().empty());
     }
 
     void permissions_data()
@@ -275,7 +391,7 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(shown<frmAsk>(), kTimeout);
         frmAsk& box = platform::Forms<frmAsk>();
-        QCOMPARE(box.Caption(), server.Origin() + " wants to " + caption);
+        QCOMPARE(box.Caption(), server.Site() + " wants to " + caption);
         skwtest::Click(allow ? box.cmdYes : box.cmdNo);
 
         // The page asks a second time and gets the same answer, without a question.
@@ -284,16 +400,28 @@ private slots:
         QVERIFY(!shown<frmAsk>());
     }
 
+    // A page's notification on the desktop, as plain text of bounded length
+    // (the fake service reads markup in a notification's text).
     void notification_data()
     {
         QTest::addColumn<bool>("service");
         QTest::addColumn<QString>("desktopSignal");  // what the desktop does with it
         QTest::addColumn<QString>("title");          // what the page then knows
         QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("text");           // the notification's title and body, "title|body"
+        QTest::addColumn<QString>("sent");           // as the desktop gets them
 
-        QTest::newRow("clicked") << true << "ActionInvoked" << "clicked" << "Done";
-        QTest::newRow("closed by the desktop") << true << "NotificationClosed" << "closed" << "Done";
-        QTest::newRow("no notification service") << false << QString() << "shown?" << "Hello";
+        const QString plain = "Hello|World";
+        QTest::newRow("clicked") << true << "ActionInvoked" << "clicked" << "Done" << plain
+                                 << "Skerrywind: Hello / World (default,Open)";
+        QTest::newRow("closed by the desktop, markup in its text")
+            << true << "NotificationClosed" << "closed" << "Done" << "Hi <b>|A & B <a href=x>y</a> <img src=z>"
+            << "Skerrywind: Hi <b> / A &amp; B &lt;a href=x&gt;y&lt;/a&gt; &lt;img src=z&gt; (default,Open)";
+        QTest::newRow("clicked, overlong") << true << "ActionInvoked" << "clicked" << "Done"
+                                           << QString(300, u't') + "|" + QString(2000, u'b')
+                                           << "Skerrywind: " + QString(200, u't') + "\u2026 / " + QString(1000, u'b')
+                                                  + "\u2026 (default,Open)";
+        QTest::newRow("no notification service") << false << QString() << "shown?" << "Hello" << plain << QString();
     }
     void notification()
     {
@@ -301,19 +429,20 @@ private slots:
         QFETCH(QString, desktopSignal);
         QFETCH(QString, title);
         QFETCH(QString, status);
+        QFETCH(QString, text);
+        QFETCH(QString, sent);
         QVERIFY2(!bus().address.isEmpty(), "dbus-daemon did not start");
         FakeNotificationService desktop;
         if (service)
             QVERIFY(desktop.Register());
-        LoopbackServer server([](const LoopbackServer::Request&) {
-            return LoopbackServer::Page(
-                "<title>asking</title><script>Notification.requestPermission().then(p => {"
-                " document.title = 'shown?';"
-                " var n = new Notification('Hello', {body: 'World'});"
-                " n.onshow = () => document.title = 'shown';"
-                " n.onclick = () => document.title = 'clicked';"
-                " n.onclose = () => document.title = 'closed'; });</script>");
-        });
+        const QByteArray page = "<title>asking</title><script>Notification.requestPermission().then(p => {"
+                                " document.title = 'shown?';"
+                                " var n = new Notification('" + text.section(u'|', 0, 0).toUtf8() + "', {body: '"
+                                + text.section(u'|', 1).toUtf8() + "'});"
+                                " n.onshow = () => document.title = 'shown';"
+                                " n.onclick = () => document.title = 'clicked';"
+                                " n.onclose = () => document.title = 'closed'; });</script>";
+        LoopbackServer server([&](const LoopbackServer::Request&) { return LoopbackServer::Page(page); });
         QVERIFY(server.Listen());
         frmMain& form = openMain(server.Url("/"));
 
@@ -321,7 +450,7 @@ private slots:
         skwtest::Click(platform::Forms<frmAsk>().cmdYes);
 
         if (service) {
-            QTRY_COMPARE_WITH_TIMEOUT(desktop.shown, QStringList{"Skerrywind: Hello / World (default,Open)"}, kTimeout);
+            QTRY_COMPARE_WITH_TIMEOUT(desktop.shown, QStringList{sent}, kTimeout);
             QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), kPrefix + "shown]", kTimeout);
             // Something else has the focus when the notification is clicked.
             QWidget other;
@@ -378,6 +507,80 @@ private slots:
         QVERIFY(!form.StatusBar->isHidden());
     }
 
+    // Ctrl+W on a page with unsaved text asks its leave question first:
+    // Stay keeps the window and the page as they were; Leave closes and
+    // stores what a close stores, whatever the page's handler does; a
+    // termination signal while it asks ends the program as always. A page
+    // with nothing unsaved closes at once.
+    void leaveQuestionAtClose_data()
+    {
+        QTest::addColumn<QByteArray>("handler");  // more of the page's beforeunload handler
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<QString>("answer");      // "Stay", "Leave", "SIGTERM"
+
+        QTest::newRow("nothing typed: closes") << QByteArray() << false << QString();
+        QTest::newRow("Stay") << QByteArray() << true << "Stay";
+        QTest::newRow("Leave") << QByteArray() << true << "Leave";
+        QTest::newRow("Leave, a dialog from the handler") << QByteArray("alert('wait');") << true << "Leave";
+        QTest::newRow("Stay, a navigation from the handler") << QByteArray("location.href = '/elsewhere';") << true << "Stay";
+        QTest::newRow("Leave, a navigation from the handler") << QByteArray("location.href = '/elsewhere';") << true << "Leave";
+        QTest::newRow("a termination signal meanwhile") << QByteArray() << true << "SIGTERM";
+    }
+    void leaveQuestionAtClose()
+    {
+        QFETCH(QByteArray, handler);
+        QFETCH(bool, typed);
+        QFETCH(QString, answer);
+        int lastFormActions = 0;
+        platform::FormRegistry::SetLastFormAction([&] { ++lastFormActions; });
+        platform::TerminationSignals::SetHandler([](int) { platform::FormRegistry::UnloadIfLoaded<frmMain>(); });
+        LoopbackServer server;
+        server.SetPage("/", "<title>Form</title><textarea id='t' autofocus></textarea><script>"
+                            "t.oninput = () => document.title = 'typed';"
+                                                        "onbeforeunload = e => { " + handler + " if (t.value) { e.preventDefault();"
+                            " e.returnValue = 'unsaved'; } };</script>");
+        server.SetPage("/elsewhere", "<title>Elsewhere</title>");
+        QVERIFY(server.Listen());
+        frmMain& form = openMain(server.Url("/"));
+        QTRY_COMPARE_WITH_TIMEOUT(caption(), kPrefix + "Form]", kTimeout);
+        if (typed)
+            typeIntoThePage(form, "typed");
+
+        QString asked;
+        skwtest::WhenShown<frmPageDialog>([&](frmPageDialog& box) {
+            asked = box.Caption() + " | " + box.cmdOk->Caption() + " | " + box.cmdCancel->Caption();
+            if (answer == "SIGTERM")
+                platform::TerminationSignals::Simulate(SIGTERM);
+            else
+                skwtest::Click(answer == "Leave" ? box.cmdOk : box.cmdCancel);
+        });
+        QTest::keyClick(form.WebBrowser1->Widget()->focusProxy(), Qt::Key_W, Qt::ControlModifier);
+
+        if (answer == "Stay") {
+            QTRY_VERIFY_WITH_TIMEOUT(!asked.isEmpty(), kTimeout);
+            QVERIFY(!shown<frmPageDialog>());
+            // The page and what was typed stay; a later close asks again.
+            QVERIFY(platform::FormRegistry::IsLoaded<frmMain>() && form.Visible());
+            QCOMPARE(caption(), kPrefix + "typed]");
+            QVERIFY(platform::GetSetting("Skerwind32", "frmMain", "Width", QString()).isEmpty());
+            asked.clear();
+            skwtest::WhenShown<frmPageDialog>([&](frmPageDialog& box) {
+                asked = box.Caption();
+                skwtest::Click(box.cmdOk);
+            });
+            form.DoCommand(MCommands::Command::Close);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(lastFormActions, 1, kTimeout);
+        QVERIFY(!platform::FormRegistry::IsLoaded<frmMain>());
+        QCOMPARE(asked.section(" | ", 0, 0), typed ? "Leave " + server.Site() + "?" : QString());
+        if (typed && answer != "Stay")
+            QCOMPARE(asked, "Leave " + server.Site() + "? | Leave | Stay");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!platform::GetSetting("Skerwind32", "frmMain", "Width", QString()).isEmpty());
+        QCOMPARE(platform::GetSetting("Skerrywind", "Prefs", "Show Toolbar", QString()), QStringLiteral("True"));
+        QVERIFY(skwtest::Boxes().empty());
+    }
+
     // The main window closes (as on SIGTERM) while the engine waits for an
     // answer: the question is refused, the program ends and the placement
     // is stored as at any close.
@@ -419,16 +622,21 @@ private slots:
         QVERIFY(skwtest::Boxes().empty());
     }
 
+    // A page's loop of dialogs, stopped from the second on. The stop never
+    // keeps the page: its leave question, when the user goes elsewhere, is
+    // answered Leave without a window.
     void dialogLoopStopped()
     {
-        LoopbackServer server([](const LoopbackServer::Request&) {
-            return LoopbackServer::Page("<title>Loop</title><script>"
-                                        "var n = 0; while (n < 1000) { n++; if (!confirm('Again ' + n)) break; }"
-                                        "document.title = 'Stopped after ' + n;</script>");
-        });
+        LoopbackServer server;
+        server.SetPage("/", "<title>Loop</title><textarea id='t' autofocus></textarea><script>"
+                            "var n = 0; while (n < 1000) { n++; if (!confirm('Again ' + n)) break; }"
+                            "document.title = 'Stopped after ' + n;"
+                            "t.oninput = () => document.title = 'typed';"
+                            "onbeforeunload = e => { e.preventDefault(); e.returnValue = 'unsaved'; };</script>");
+        server.SetPage("/next", "<title>Next</title>");
         QVERIFY(server.Listen());
         // The dialogs are answered while the page waits for them.
-        QString origin = server.Origin();
+        QString origin = server.Site();
         QStringList seen;
         skwtest::WhenShown<frmPageDialog>([&](frmPageDialog& box) {
             seen << box.Caption() + " | " + box.lblMessage->Caption() + (box.cmdStop->isHidden() ? "" : " | stop");
@@ -440,11 +648,17 @@ private slots:
                                });
             skwtest::Click(box.cmdOk);
         });
-        openMain(server.Url("/"));
+        frmMain& form = openMain(server.Url("/"));
 
         QTRY_COMPARE_WITH_TIMEOUT(caption(), kPrefix + "Stopped after 2]", kTimeout);
         QCOMPARE(seen, (QStringList{origin + " says | Again 1", origin + " says | Again 2 | stop"}));
         QVERIFY(!shown<frmPageDialog>());
+
+        // Something typed, so that the page has a leave question to ask.
+        typeIntoThePage(form, "typed");
+        form.WebBrowser1->Navigate(server.Url("/next"));
+        QTRY_COMPARE_WITH_TIMEOUT(caption(), kPrefix + "Next]", kTimeout);
+        QCOMPARE(seen.size(), 2);
     }
 };
 

@@ -1,23 +1,32 @@
 // Every moment at which the program lets events run, tried in turn. A
 // scripted session of the real forms over the recording browser (start-up, a
 // navigation, the pointer over every control, the toolbar's commands, a
-// page's permission and sign-in questions, find, zoom and full screen by
-// key, both dialogs from the window menu, F4 both ways, close) runs once to
-// count the nested loops it enters (DoEvents, modal Show, message box, a
-// page's wait for an answer), then once for every pair of such a loop and an
-// injection made as the loop begins: a termination signal, or the unload of a
-// form loaded at that moment (the main window, the form whose code runs, a
-// question window). Each run must end without a crash (under
-// AddressSanitizer a use after free is one), with no form left, and with the
-// stored preferences and placements kept or written as a close writes them.
+// page's questions: a permission with a certificate question queued behind
+// it, one withdrawn while it shows, a sign-in and a dialog with the stop
+// offer answered while the page waits for them; find, zoom and full screen
+// by key, both dialogs from the window menu, F4 both ways, a second start's
+// hand-over, and a close that the page's leave question first keeps, then
+// lets go) runs once to count the nested loops it enters (DoEvents, modal
+// Show, message box, a page's wait for an answer), then once for every pair
+// of such a loop and an injection made as the loop begins: a termination
+// signal, or the unload of a form loaded at that moment (the main window,
+// the form whose code runs, a question window). Each run starts with no
+// answers remembered, must reach its loop and make its injection there (the
+// runs repeat the counted one up to it), and must end without a crash
+// (under AddressSanitizer a use after free is one), with no form left, and
+// with the stored preferences and placements kept or written exactly as a
+// close writes them.
 #include "FakePointer.h"
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOptions.h"
+#include "questions/MQuestions.h"
 #include "questions/frmAsk.h"
+#include "questions/frmPageDialog.h"
 #include "questions/frmSignIn.h"
+#include "settings/mdlGlobals.h"
 #include "platform/forms/Timer.h"
 #include "platform/forms/WindowProc.h"
 #include "platform/system/CodeDepth.h"
@@ -39,11 +48,16 @@ using skwtest::RecordingBrowser;
 
 namespace {
 const QString kPage = QStringLiteral("file:///srv/page.html");
+const QString kSite = QStringLiteral("https://127.0.0.1:8123");
 const QString kMemoryFolder = QStringLiteral("/dev/shm");
+// Passes of the event loop that a page waits for its answer while no window
+// asks for it, before the wait counts as one that would never end.
+constexpr int kIdleTicks = 1000;
 
 // What is stored before each run, by section; a session that ends normally
 // stores the same (no window moves, the options are confirmed unchanged),
-// except the toolbar choice, which F4 in the main window changes.
+// except the toolbar choice, which F4 in the main window changes: the close
+// stores the choice of that moment.
 const std::map<QString, std::map<QString, QString>> kStored = {
     {"Prefs",
      {{"Default Homepage", "file:///srv/home.html"}, {"Default SearchPage", "file:///srv/search.html"}, {"Show Toolbar", "True"}}},
@@ -79,7 +93,8 @@ const std::vector<Injection>& injections()
     static const std::vector<Injection> all{
         {QStringLiteral("SIGTERM"), [] { return true; }, [] { platform::TerminationSignals::Simulate(SIGTERM); }},
         unloadOf<frmMain>("frmMain"), unloadOf<frmToolBar>("frmToolBar"), unloadOf<frmOptions>("frmOptions"),
-        unloadOf<frmAbout>("frmAbout"), unloadOf<frmAsk>("frmAsk"), unloadOf<frmSignIn>("frmSignIn")};
+        unloadOf<frmAbout>("frmAbout"), unloadOf<frmAsk>("frmAsk"), unloadOf<frmSignIn>("frmSignIn"),
+        unloadOf<frmPageDialog>("frmPageDialog")};
     return all;
 }
 
@@ -92,6 +107,8 @@ public:
         platform::Forms<frmMain>().Show();
         if (frmMain* main = loaded<frmMain>()) {
             QPointer<RecordingBrowser> browser = static_cast<RecordingBrowser*>(main->WebBrowser1);
+            // The page has something not saved: closing asks it first.
+            browser->LeaveQuestionFrom = kSite;
             for (const QString& title : {QStringLiteral("Page"), QString()})
                 if (browser)
                     browser->RaiseTitleChange(title);
@@ -107,17 +124,27 @@ public:
         }
         if (frmToolBar* toolbar = loaded<frmToolBar>())
             press(toolbar->cmdGo);
-        // A page's questions, each answered by its first button.
-        ask(&platform::BrowserHost::PermissionRequested, QStringLiteral("127.0.0.1:8123"),
-            platform::PermissionRequest::Notifications);
+        // A page's questions: a permission with a certificate question queued
+        // behind it, each refused by its button; one withdrawn while it shows.
+        ask(&platform::BrowserHost::PermissionRequested, kSite, platform::PermissionRequest::Notifications);
+        ask(&platform::BrowserHost::CertificateProblem, kSite, QStringLiteral("127.0.0.1"), QStringLiteral("revoked"),
+            true, QStringLiteral("5f3a"));
         hoverEach(loaded<frmAsk>());
-        if (frmAsk* question = loaded<frmAsk>())
-            press(question->cmdNo);
-        ask(&platform::BrowserHost::SignInRequested, QStringLiteral("127.0.0.1:8123"), QStringLiteral("Staff"), false,
-            false, QString());
-        hoverEach(loaded<frmSignIn>());
-        if (frmSignIn* question = loaded<frmSignIn>())
-            press(question->cmdCancel);
+        for (int i = 0; i < 2; ++i)
+            if (frmAsk* question = loaded<frmAsk>())
+                press(question->cmdNo);
+        QPointer<platform::PermissionRequest> withdrawn =
+            ask(&platform::BrowserHost::PermissionRequested, kSite, platform::PermissionRequest::Camera);
+        if (withdrawn)
+            withdrawn->Withdraw();
+        // A sign-in and a page's second dialog, answered while the page waits
+        // for them: Cancel, and the offer to stop its dialogs.
+        askAndWait<frmSignIn>([this](frmSignIn& question) { press(question.cmdCancel); },
+                              &platform::BrowserHost::SignInRequested, kSite, QStringLiteral("Staff"), false, false,
+                              QString());
+        askAndWait<frmPageDialog>([this](frmPageDialog& question) { press(question.cmdStop); },
+                                  &platform::BrowserHost::PageDialog, kSite, platform::PageDialogRequest::Confirm,
+                                  QStringLiteral("Again?"), QString(), 2);
         // Find, zoom and full screen by key, in the main window.
         for (const auto& [key, modifiers] : {std::pair {Qt::Key_F, Qt::ControlModifier}, {Qt::Key_X, Qt::NoModifier},
                                              {Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Equal, Qt::ControlModifier},
@@ -156,17 +183,74 @@ public:
             QWidget* window = inMain ? static_cast<QWidget*>(loaded<frmMain>()) : loaded<frmToolBar>();
             keyIn(window, Qt::Key_F4, Qt::NoModifier);
         }
-        if (frmMain* main = loaded<frmMain>())
-            main->close();
+        // A second start hands its command line over.
+        if (frmMain* main = loaded<frmMain>()) {
+            platform::CodeScope handOver;
+            main->ReceiveCommandLine(QStringLiteral("file:///srv/other.html"));
+        }
+        // The close: the page's leave question keeps the window, then lets
+        // it go.
+        for (SoftButton* frmPageDialog::*answer : {&frmPageDialog::cmdCancel, &frmPageDialog::cmdOk}) {
+            if (frmMain* main = loaded<frmMain>())
+                main->close();
+            if (frmPageDialog* question = loaded<frmPageDialog>(); question && question->Visible())
+                press(question->*answer);
+        }
+        // Whatever the injections left, the program ends here, as on a
+        // signal; a session without them never gets here with a window.
+        if (frmMain* main = loaded<frmMain>()) {
+            EndedByCode = true;
+            main->Unload();
+        }
     }
+
+    // The session had to unload the main window itself at its end.
+    bool EndedByCode = false;
+    // A page waited for an answer that no window asked for.
+    bool Hung = false;
 
 private:
     // A page's request, raised by the main window's browser.
     template <class Request, class... Args>
-    static void ask(void (platform::BrowserHost::*event)(Request*), Args&&... args)
+    static QPointer<Request> ask(void (platform::BrowserHost::*event)(Request*), Args&&... args)
     {
         if (frmMain* main = loaded<frmMain>())
-            static_cast<RecordingBrowser*>(main->WebBrowser1)->RaiseRequest(event, std::forward<Args>(args)...);
+            return static_cast<RecordingBrowser*>(main->WebBrowser1)->RaiseRequest(event, std::forward<Args>(args)...);
+        return nullptr;
+    }
+    // The same, as a page that waits for the answer; `answer` gives it from
+    // inside that wait, once a window of F shows (again, when the one that
+    // showed went). A page left waiting with no window to answer it would
+    // wait for ever: the wait is ended then, and the session fails.
+    template <class F, class Request, class... Args>
+    void askAndWait(std::function<void(F&)> answer, void (platform::BrowserHost::*event)(Request*), Args&&... args)
+    {
+        QPointer<Request> request;
+        int idleTicks = 0;
+        QTimer answering;
+        answering.setInterval(0);
+        QObject::connect(&answering, &QTimer::timeout, [&] {
+            F* window = loaded<F>();
+            if (!window || !window->Visible()) {
+                if (++idleTicks > kIdleTicks && request) {
+                    Hung = true;
+                    request->Withdraw();
+                }
+                return;
+            }
+            idleTicks = 0;
+            answering.stop();
+            answer(*window);
+            answering.start();
+        });
+        answering.start();
+        {
+            platform::CodeScope page;
+            request = ask(event, std::forward<Args>(args)...);
+            if (request)
+                platform::WaitForAnswer(request);
+        }
+        answering.stop();
     }
     // A key pressed in a window, where it goes: to its focused control.
     static void keyIn(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers)
@@ -184,7 +268,8 @@ private:
         QList<QPointer<platform::Timer>> timers;
         for (QWidget* form : {static_cast<QWidget*>(loaded<frmMain>()), static_cast<QWidget*>(loaded<frmToolBar>()),
                               static_cast<QWidget*>(loaded<frmOptions>()), static_cast<QWidget*>(loaded<frmAbout>()),
-                              static_cast<QWidget*>(loaded<frmAsk>()), static_cast<QWidget*>(loaded<frmSignIn>())})
+                              static_cast<QWidget*>(loaded<frmAsk>()), static_cast<QWidget*>(loaded<frmSignIn>()),
+                              static_cast<QWidget*>(loaded<frmPageDialog>())})
             if (form)
                 for (platform::Timer* timer : form->findChildren<platform::Timer*>())
                     timers << timer;
@@ -237,16 +322,20 @@ class TestReEntry : public QObject {
     Q_OBJECT
 
     int lastFormActions = 0;
+    // The toolbar choice when the program ended: what its close stored.
+    bool bShowToolbarAtEnd = false;
     // For each nested loop of the clean session: the injections that apply.
     std::vector<std::vector<size_t>> loops;
 
     // The stored state before a run; `width` replaces the main window's.
+    // Nothing the user answered in an earlier run is remembered.
     void prepareRun(const QString& width = QString())
     {
         // Every stored setting is synced to the disk; in memory the hundreds
         // of runs take seconds instead of half a minute.
         skwtest::FreshUserFolders(QFileInfo(kMemoryFolder).isWritable() ? kMemoryFolder : QString());
         skwtest::ClearBoxes();
+        MQuestions::ForgetAnswers();
         for (const auto& [section, keys] : kStored)
             for (const auto& [key, value] : keys)
                 platform::SaveSetting(applicationOf(section), section, key, value);
@@ -254,30 +343,36 @@ class TestReEntry : public QObject {
             platform::SaveSetting("Skerwind32", "frmMain", "Width", width);
         lastFormActions = 0;
     }
-    // The first stored value that is neither as before nor as a close writes
-    // it (the toolbar choice may be written clean, or as F4 left it). `width`
-    // and `showToolbar` stand for what the run stored in their place.
-    static QString storedChange(const QString& width = QString(), const QString& showToolbar = QString())
+    // The first stored value that is neither as before nor exactly as the
+    // close wrote it: the toolbar choice of the moment the program ended.
+    // `width` stands for what the run stored in the main window's place.
+    QString storedChange(const QString& width = QString()) const
     {
         for (const auto& [section, keys] : kStored) {
             for (const auto& [key, stored] : keys) {
                 QString value = stored;
                 if (section == u"frmMain" && key == u"Width" && !width.isEmpty())
                     value = width;
-                if (key == u"Show Toolbar" && !showToolbar.isEmpty())
-                    value = showToolbar;
+                if (key == u"Show Toolbar")
+                    value = bShowToolbarAtEnd ? QStringLiteral("True") : QStringLiteral("False");
                 const QString now = platform::GetSetting(applicationOf(section), section, key);
-                if (now != value && !(key == u"Show Toolbar" && (now == u"False" || now == u"True")))
+                if (now != value)
                     return QStringLiteral("%1/%2 is \"%3\", not \"%4\"").arg(section, key, now, value);
             }
         }
         return QString();
     }
 
-    // Runs one session; returns what went wrong, or nothing.
-    QString runSession()
+    // Runs one session; returns what went wrong, or nothing. `endedByCode`
+    // says whether the session had to unload the main window at its end.
+    QString runSession(bool* endedByCode = nullptr)
     {
-        Session().Run();
+        Session session;
+        session.Run();
+        if (endedByCode)
+            *endedByCode = session.EndedByCode;
+        if (session.Hung)
+            return QStringLiteral("a page waited for an answer no window asked for");
         // A signal not handled yet is handled now; what the session left is
         // destroyed once nothing runs any more.
         QCoreApplication::processEvents();
@@ -301,7 +396,10 @@ private slots:
         // Every tick comes from the session itself, so that every run reaches
         // the same loops in the same order.
         platform::Timer::SetAutomaticTicks(false);
-        platform::FormRegistry::SetLastFormAction([this] { ++lastFormActions; });
+        platform::FormRegistry::SetLastFormAction([this] {
+            ++lastFormActions;
+            bShowToolbarAtEnd = mdlGlobals::bShowToolbar;
+        });
         platform::TerminationSignals::SetHandler([](int) { platform::FormRegistry::UnloadIfLoaded<frmMain>(); });
     }
     void cleanupTestCase()
@@ -322,19 +420,29 @@ private slots:
                     applying.push_back(i);
             loops.push_back(applying);
         });
-        const QString failure = runSession();
+        bool endedByCode = false;
+        const QString failure = runSession(&endedByCode);
         platform::SetNestedLoopHook({});
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         QCOMPARE(skwtest::Boxes().size(), size_t(0));
-        // The session reaches the start-up, both dialogs and the toolbar's controls.
+        // The page's Leave closed the window.
+        QVERIFY(!endedByCode);
+        // The session reaches the start-up, both dialogs, the toolbar's
+        // controls and every question window: each injection applies
+        // somewhere.
         QVERIFY(loops.size() > 100);
-        QVERIFY(std::any_of(loops.begin(), loops.end(), [](const auto& applying) { return applying.size() == 5; }));
+        for (size_t i = 0; i < injections().size(); ++i)
+            QVERIFY2(std::any_of(loops.begin(), loops.end(),
+                                 [i](const auto& applying) {
+                                     return std::find(applying.begin(), applying.end(), i) != applying.end();
+                                 }),
+                     qPrintable(injections()[i].name));
     }
 
     // A start-up that opens an error box (a stored width the window refuses,
     // a show-toolbar value that is no truth value, or both), ended by a
     // termination signal while the box is open: the program ends, and what
-    // the user stored is kept (the unreadable value may be written clean).
+    // the user stored is kept (the unreadable value is written clean).
     void signalWhileStartUpBoxIsOpen_data()
     {
         QTest::addColumn<QString>("width");
@@ -367,7 +475,7 @@ private slots:
         QCOMPARE(lastFormActions, 1);
         QVERIFY(!boxes.empty());
         QVERIFY2(boxes.front().Prompt.endsWith(reportedBy), qPrintable(boxes.front().Prompt));
-        const QString change = storedChange(width, showToolbar);
+        const QString change = storedChange(width);
         QVERIFY2(change.isEmpty(), qPrintable(change));
     }
 
@@ -380,13 +488,22 @@ private slots:
             for (size_t injection : loops[target]) {
                 prepareRun();
                 size_t loop = 0;
-                platform::SetNestedLoopHook([&loop, target, injection] {
-                    if (loop++ == target)
-                        injections()[injection].inject();
+                bool fired = false;
+                platform::SetNestedLoopHook([&loop, &fired, target, injection] {
+                    if (loop++ != target || !injections()[injection].applies())
+                        return;
+                    injections()[injection].inject();
+                    fired = true;
                 });
-                const QString failure = runSession();
+                QString failure = runSession();
                 platform::SetNestedLoopHook({});
                 ++runs;
+                // Up to its loop the run repeats the counted one: a run that
+                // ends before it, or finds its form not loaded there, tried
+                // nothing.
+                if (!fired)
+                    failure = loop <= target ? QStringLiteral("ended after %1 loops").arg(loop)
+                                             : QStringLiteral("nothing to inject there");
                 if (!failure.isEmpty())
                     failures << QStringLiteral("loop %1, %2: %3").arg(target).arg(injections()[injection].name, failure);
             }

@@ -11,6 +11,8 @@
 #include "settings/mdlGlobals.h"
 #include "shell/MArgs.h"
 #include "dialogs/frmAbout.h"
+#include "platform/forms/WindowProc.h"
+#include "questions/frmPageDialog.h"
 #include "shell/frmMain.h"
 #include "toolbar/frmToolBar.h"
 
@@ -263,6 +265,87 @@ private slots:
     // A command line a later start handed over: its first URL is navigated
     // to and the window comes forward restored; the toolbar and the start's
     // own arguments stay. An open modal box does not hold it up, and stays.
+    // Closing as the user does asks the page first: a page with something
+    // not saved asks its leave question, titled with its site, Stay the
+    // default. Stay keeps everything open and stores nothing; Leave closes
+    // and stores what a close stores. The program's own unload (a
+    // termination signal's) does not ask.
+    void closeAsksThePage_data()
+    {
+        QTest::addColumn<QString>("how");     // "Ctrl+W", "Ctrl+Q", "window manager", "window menu", "unload"
+        QTest::addColumn<bool>("asks");       // the page has a leave question
+        QTest::addColumn<QString>("answer");  // "Leave", "Stay", "Return", "Escape", "its close"
+        QTest::addColumn<bool>("closed");
+
+        QTest::newRow("Ctrl+W, Leave") << "Ctrl+W" << true << "Leave" << true;
+        QTest::newRow("Ctrl+Q, Stay") << "Ctrl+Q" << true << "Stay" << false;
+        QTest::newRow("window manager, Return stays") << "window manager" << true << "Return" << false;
+        QTest::newRow("window menu, Escape stays") << "window menu" << true << "Escape" << false;
+        QTest::newRow("window manager, the question's own close stays") << "window manager" << true << "its close" << false;
+        QTest::newRow("window menu, Leave") << "window menu" << true << "Leave" << true;
+        QTest::newRow("Ctrl+W, nothing to ask") << "Ctrl+W" << false << "" << true;
+        QTest::newRow("unload, never asked") << "unload" << true << "" << true;
+    }
+    void closeAsksThePage()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, asks);
+        QFETCH(QString, answer);
+        QFETCH(bool, closed);
+        frmMain& form = startWithFocusOnThePage();
+        RecordingBrowser* browser = RecordingBrowser::Last();
+        if (asks)
+            browser->LeaveQuestionFrom = QStringLiteral("https://127.0.0.1:8123");
+        const auto close = [&] {
+            if (how == "Ctrl+W" || how == "Ctrl+Q")
+                QTest::keyClick(browser->Widget(), how == "Ctrl+W" ? Qt::Key_W : Qt::Key_Q, Qt::ControlModifier);
+            else if (how == "window manager")
+                form.close();
+            else if (how == "window menu")
+                platform::SendMessage(&form, platform::WM_SYSCOMMAND, platform::SC_CLOSE, 0);
+            else
+                platform::FormRegistry::UnloadIfLoaded<frmMain>();
+        };
+        close();
+
+        const bool asked = asks && how != "unload";
+        QCOMPARE(browser && browser->Calls.contains("QueryClose"), how != "unload");
+        QCOMPARE(platform::FormRegistry::IsLoaded<frmPageDialog>() && platform::Forms<frmPageDialog>().Visible(), asked);
+        if (asked) {
+            frmPageDialog& box = platform::Forms<frmPageDialog>();
+            QCOMPARE(box.Caption(), QStringLiteral("Leave 127.0.0.1:8123?"));
+            QCOMPARE(box.cmdOk->Caption(), QStringLiteral("Leave"));
+            QCOMPARE(box.cmdCancel->Caption(), QStringLiteral("Stay"));
+            QVERIFY(box.cmdStop->isHidden());
+            // Closing again while the page is asked asks nothing more.
+            close();
+            QCOMPARE(browser->Calls.count("QueryClose"), 1);
+            if (answer == "Leave")
+                skwtest::Click(box.cmdOk);
+            else if (answer == "Stay")
+                skwtest::Click(box.cmdCancel);
+            else if (answer == "its close")
+                box.close();
+            else
+                QTest::keyClick(box.focusWidget() ? box.focusWidget() : &box,
+                                answer == "Return" ? Qt::Key_Return : Qt::Key_Escape);
+        }
+        QCOMPARE(platform::FormRegistry::IsLoaded<frmMain>(), !closed);
+        QCOMPARE(lastFormActions, closed ? 1 : 0);
+        QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), closed ? QStringLiteral("True") : QStringLiteral("(none)"));
+        QVERIFY(skwtest::Boxes().empty());
+        if (closed)
+            return;
+        QVERIFY(form.Visible());
+        QVERIFY(!platform::Forms<frmPageDialog>().Visible());
+        // Stayed: the next close asks again.
+        close();
+        QCOMPARE(browser->Calls.count("QueryClose"), 2);
+        QVERIFY(platform::Forms<frmPageDialog>().Visible());
+        skwtest::Click(platform::Forms<frmPageDialog>().cmdOk);
+        QVERIFY(!platform::FormRegistry::IsLoaded<frmMain>());
+    }
+
     void receiveCommandLine_data()
     {
         QTest::addColumn<QString>("commandLine");

@@ -36,7 +36,7 @@ QPair<QString, QString> LoopbackServer::Request::basicCredentials() const
 
 LoopbackServer::LoopbackServer(Handler handler, QObject* parent) : QObject(parent), handler_(std::move(handler)) {}
 
-bool LoopbackServer::Listen(const QString& certificateFile, const QString& keyFile)
+bool LoopbackServer::Listen(const QString& certificateFile, const QString& keyFile, quint16 port)
 {
     tls_ = !certificateFile.isEmpty();
     if (tls_) {
@@ -58,7 +58,12 @@ bool LoopbackServer::Listen(const QString& certificateFile, const QString& keyFi
         while (QTcpSocket* socket = server_->nextPendingConnection())
             serve(socket);
     });
-    return server_->listen(QHostAddress::LocalHost);
+    return server_->listen(QHostAddress::LocalHost, port);
+}
+
+quint16 LoopbackServer::Port() const
+{
+    return server_->serverPort();
 }
 
 QString LoopbackServer::Url(const QString& path) const
@@ -69,9 +74,10 @@ QString LoopbackServer::Url(const QString& path) const
         .arg(path);
 }
 
-QString LoopbackServer::Origin() const
+QString LoopbackServer::Site() const
 {
-    return QStringLiteral("127.0.0.1:%1").arg(server_->serverPort());
+    return (tls_ ? QString() : QStringLiteral("http://")) + QStringLiteral("127.0.0.1:")
+           + QString::number(server_->serverPort());
 }
 
 void LoopbackServer::SetPage(const QString& path, const QByteArray& html, bool stall)

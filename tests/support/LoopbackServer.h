@@ -43,11 +43,15 @@ public:
 
     explicit LoopbackServer(Handler handler = {}, QObject* parent = nullptr);
 
-    // Listens on a free port; over TLS when certificate and key files are given.
-    bool Listen(const QString& certificateFile = QString(), const QString& keyFile = QString());
+    // Listens on a free port, or on `port`; over TLS when certificate and
+    // key files are given.
+    bool Listen(const QString& certificateFile = QString(), const QString& keyFile = QString(), quint16 port = 0);
+    quint16 Port() const;
     // "http://127.0.0.1:<port><path>" (https over TLS).
     QString Url(const QString& path) const;
-    QString Origin() const;
+    // The site as the program's captions name it: "127.0.0.1:<port>" over
+    // TLS, "http://127.0.0.1:<port>" without.
+    QString Site() const;
 
     // The page served at `path` when there is no handler.
     void SetPage(const QString& path, const QByteArray& html, bool stall = false);

@@ -55,6 +55,30 @@ void RecordingBrowser::SetZoomFactor(double Factor)
     zoom_ = std::clamp(Factor, 0.25, 5.0);
 }
 
+void RecordingBrowser::QueryClose()
+{
+    record(QStringLiteral("QueryClose"));
+    platform::CodeScope scope;
+    if (LeaveQuestionFrom.isEmpty()) {
+        emit CloseQueried(true);
+        return;
+    }
+    if (leaveQuestion_ && leaveQuestion_->IsOpen())
+        return;
+    auto* request = RaiseRequest(&BrowserHost::PageDialog, LeaveQuestionFrom, platform::PageDialogRequest::Leave,
+                                 QStringLiteral("Leave this page?"), QString(), 1);
+    leaveQuestion_ = request;
+    const auto answered = [this, request] {
+        emit CloseQueried(!request->IsAnswered() || request->Accepted() || request->Stopped());
+    };
+    if (!request->IsOpen()) {
+        answered();
+        return;
+    }
+    connect(request, &platform::PageRequest::Answered, this, answered);
+    connect(request, &platform::PageRequest::Withdrawn, this, answered);
+}
+
 void RecordingBrowser::SetWidth(float twips)
 {
     record(QStringLiteral("Width"), QString::number(twips));

@@ -8,6 +8,7 @@
 #include "platform/system/CodeDepth.h"
 
 #include <QInputEvent>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -60,6 +61,18 @@ public:
         Ask(event, request);
         return request;
     }
+    // The same, as a page that cannot go on without the answer: waits for it
+    // in a nested loop, as the engine's page does. Null when it was gone by
+    // then.
+    template <class Request, class... Args>
+    QPointer<Request> RaiseRequestAndWait(void (BrowserHost::*event)(Request*), Args&&... args)
+    {
+        platform::CodeScope scope;
+        QPointer<Request> request = RaiseRequest(event, std::forward<Args>(args)...);
+        if (request)
+            platform::WaitForAnswer(request);
+        return request;
+    }
     void RaiseBeforeNavigate(const QString& url) { platform::CodeScope scope; emit BeforeNavigate(url); }
     void RaiseFindTextResult(int active, int count) { platform::CodeScope scope; emit FindTextResult(active, count); }
 
@@ -82,6 +95,11 @@ public:
     double ZoomFactor() const override { return zoom_; }
     void SetZoomFactor(double Factor) override;
     void Print() override { record(QStringLiteral("Print")); }
+    // Recorded as "QueryClose". Without LeaveQuestionFrom the page lets the
+    // window close at once; with it, the page asks its leave question from
+    // that origin and CloseQueried follows the answer.
+    void QueryClose() override;
+    QString LeaveQuestionFrom;
     QWidget* Widget() const override { return widget_; }
     void SetWidth(float twips) override;
     void SetHeight(float twips) override;
@@ -100,6 +118,7 @@ private:
     void record(const QString& name, const QString& argument = QString());
 
     QWidget* widget_;
+    QPointer<platform::PageDialogRequest> leaveQuestion_;
     bool busy_ = false;
     double zoom_ = 1.0;
     QString location_;

@@ -53,6 +53,12 @@ public:
     // that has replaced the one before on screen, loaded or still loading.
     virtual QString LocationURL() const = 0;
 
+    // Asks the page whether it may be closed: a page holding something not
+    // saved asks its leave question, raised as a PageDialog request of kind
+    // Leave. CloseQueried follows once the page has answered. Asked again
+    // before that, nothing more is asked.
+    virtual void QueryClose() = 0;
+
     // Finds the text in the page, letter case ignored, and highlights every
     // match: the first match, then with the same text the next one (or the
     // previous one, backward), round the page. FindTextResult reports each
@@ -100,6 +106,11 @@ signals:
     // A document finished loading: pDisp is the browser object of the
     // document, URL its address.
     void DocumentComplete(QObject* pDisp, const QVariant& URL);
+    // The page's answer to QueryClose: Leave is true when the page asked
+    // nothing or the user chose to leave it, false when the user chose to
+    // stay. Once the user has chosen to leave, the page's later doings
+    // change nothing.
+    void CloseQueried(bool Leave);
 
     // A key pressed with the focus in the page that the page did not take
     // (its keydown was not cancelled), after the page had it: key code and

@@ -2,15 +2,18 @@
 
 #include "platform/engine/CertificateProblem.h"
 #include "platform/engine/EngineProfile.h"
-#include "platform/system/CodeDepth.h"
 
 #include <QAuthenticator>
-#include <QEventLoop>
+#include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QMetaMethod>
+#include <QSslCertificate>
 #include <QTimer>
 #include <QWebEngineCertificateError>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineSettings>
+
+#include <utility>
 
 namespace platform {
 
@@ -22,6 +25,14 @@ QString errorPage(const QString& text, const QUrl& lost)
                "<body style=\"font-family:sans-serif;margin:2em\"><h2>%1</h2><p>%2</p>"
                "<p>Refresh loads it again.</p></body></html>")
         .arg(text.toHtmlEscaped(), lost.toDisplayString().toHtmlEscaped());
+}
+
+// The engine asks a page's leave question (beforeunload) as a confirmation
+// with this text of its own.
+QString leaveQuestionText()
+{
+    return QCoreApplication::translate(
+        "QWebEnginePage", "Are you sure you want to leave this page? Changes that you made may not be saved.");
 }
 
 // A page that lives only until its first navigation, which it hands to the
@@ -65,6 +76,9 @@ BrowserPage::BrowserPage(QWebEngineProfile* profile, QObject* parent) : QWebEngi
     connect(this, &QWebEnginePage::featurePermissionRequestCanceled, this,
             &BrowserPage::onFeaturePermissionRequestCanceled);
     connect(this, &QWebEnginePage::fullScreenRequested, this, &BrowserPage::onFullScreenRequested);
+    // The engine closes the page when its leave question let it go (or it
+    // had none); a script's window.close() is no answer to anything.
+    connect(this, &QWebEnginePage::windowCloseRequested, this, [this] { finishCloseQuery(true); });
 }
 
 BrowserPage::~BrowserPage()
@@ -100,6 +114,8 @@ void BrowserPage::triggerAction(WebAction action, bool checked)
 
 void BrowserPage::onRenderProcessTerminated(RenderProcessTerminationStatus status, int)
 {
+    // No script of the process that is gone answers any more.
+    settled();
     if (status == NormalTerminationStatus)
         return;
     const QString text = status == KilledTerminationStatus ? killedText() : crashedText();
@@ -124,11 +140,10 @@ bool BrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, 
     // A new page in the main frame: what the old one asked is no longer
     // wanted, and its dialogs count afresh.
     if (isMainFrame && type != NavigationTypeRedirect) {
+        signIns_.Navigated();
         withdrawOpenRequests();
         dialogCount_ = 0;
         dialogsStopped_ = false;
-        signInsGiven_.clear();
-        signInsCancelled_.clear();
     }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
@@ -148,17 +163,6 @@ void BrowserPage::raise(void (BrowserPage::*signal)(Request*), Request* request)
         request->Refuse();
 }
 
-void BrowserPage::waitFor(PageRequest* request)
-{
-    if (!request->IsOpen())
-        return;
-    NestedLoop nested;
-    QEventLoop loop;
-    connect(request, &PageRequest::Answered, &loop, &QEventLoop::quit);
-    connect(request, &PageRequest::Withdrawn, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 void BrowserPage::onAuthenticationRequired(const QUrl& url, QAuthenticator* authenticator, const QString& proxyHost)
 {
     const bool proxy = !proxyHost.isEmpty();
@@ -166,17 +170,18 @@ void BrowserPage::onAuthenticationRequired(const QUrl& url, QAuthenticator* auth
     const QString key = origin + u'\n' + authenticator->realm();
     // Cancelled once: the page's other requests there are not asked about.
     // (The engine has set the realm, so only a null authenticator cancels.)
-    if (signInsCancelled_.contains(key)) {
+    if (signIns_.Cancelled(key)) {
         *authenticator = QAuthenticator();
         return;
     }
     // Asked again on the same page: the server refused what was given.
-    const bool refused = signInsGiven_.contains(key);
-    auto* request = new SignInRequest(origin, authenticator->realm(), proxy, refused, signInsGiven_.value(key), this);
+    auto* request = new SignInRequest(origin, authenticator->realm(), proxy, signIns_.Given(key),
+                                      signIns_.UserName(key), this);
     QPointer<BrowserPage> self(this);
     QPointer<SignInRequest> guard(request);
+    const quint64 page = signIns_.Page();
     raise(&BrowserPage::signInRequest, request);
-    waitFor(request);
+    WaitForAnswer(request);
     if (!self || !guard) {
         *authenticator = QAuthenticator();
         return;
@@ -184,11 +189,10 @@ void BrowserPage::onAuthenticationRequired(const QUrl& url, QAuthenticator* auth
     if (request->SignedIn()) {
         authenticator->setUser(request->User());
         authenticator->setPassword(request->Password());
-        signInsGiven_.insert(key, request->User());
     } else {
         *authenticator = QAuthenticator();
-        signInsCancelled_.insert(key);
     }
+    signIns_.Record(key, page, *request);
     delete request;
 }
 
@@ -197,8 +201,11 @@ void BrowserPage::onCertificateError(const QWebEngineCertificateError& error)
     QWebEngineCertificateError engineError = error;
     engineError.defer();
     const QUrl url = error.url();
+    const QList<QSslCertificate> chain = error.certificateChain();
+    const QString fingerprint =
+        chain.isEmpty() ? QString() : QString::fromLatin1(chain.first().digest(QCryptographicHash::Sha256).toHex());
     auto* request = new CertificateRequest(OriginText(url), url.host(), CertificateProblem(error),
-                                           error.isOverridable(), this);
+                                           error.isOverridable(), fingerprint, this);
     connect(request, &PageRequest::Answered, this, [this, request, engineError, url]() mutable {
         if (request->Proceeding()) {
             engineError.acceptCertificate();
@@ -274,7 +281,7 @@ bool BrowserPage::askDialog(PageDialogRequest::Kind kind, const QUrl& origin, co
     QPointer<BrowserPage> self(this);
     QPointer<PageDialogRequest> guard(request);
     raise(&BrowserPage::dialogRequest, request);
-    waitFor(request);
+    WaitForAnswer(request);
     if (!self || !guard)
         return false;
     if (request->Stopped())
@@ -293,7 +300,76 @@ void BrowserPage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg
 
 bool BrowserPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg)
 {
+    if (msg == leaveQuestionText())
+        return askToLeave(securityOrigin, msg);
     return askDialog(PageDialogRequest::Confirm, securityOrigin, msg, QString(), nullptr);
+}
+
+void BrowserPage::queryClose()
+{
+    if (closeQuery_)
+        return;
+    closeQuery_ = true;
+    // Asked once the engine has finished the last leave question.
+    if (!settling_)
+        triggerAction(RequestClose);
+}
+
+bool BrowserPage::askToLeave(const QUrl& origin, const QString& message)
+{
+    // A page whose dialogs were stopped is left without asking: keeping it
+    // would cancel the very navigation that ends the stop.
+    bool leave = true;
+    if (!dialogsStopped_) {
+        auto* request = new PageDialogRequest(OriginText(origin), PageDialogRequest::Leave, message, QString(),
+                                              ++dialogCount_, this);
+        QPointer<BrowserPage> self(this);
+        QPointer<PageDialogRequest> guard(request);
+        raise(&BrowserPage::dialogRequest, request);
+        WaitForAnswer(request);
+        if (!self)
+            return false;
+        // Only the user's Stay keeps the page; a question taken back by the
+        // page's going elsewhere keeps nothing.
+        if (guard) {
+            leave = !request->IsAnswered() || request->Accepted() || request->Stopped();
+            if (request->Stopped())
+                dialogsStopped_ = true;
+            delete request;
+        }
+    }
+    if (!leave)
+        startSettling();
+    finishCloseQuery(leave);
+    return leave;
+}
+
+void BrowserPage::startSettling()
+{
+    if (std::exchange(settling_, true))
+        return;
+    // The page's process answers scripts in order, after it has finished
+    // the leave question.
+    QPointer<BrowserPage> self(this);
+    runJavaScript(QString(), [self](const QVariant&) {
+        if (self)
+            self->settled();
+    });
+}
+
+void BrowserPage::settled()
+{
+    if (!std::exchange(settling_, false))
+        return;
+    if (closeQuery_)
+        triggerAction(RequestClose);
+}
+
+void BrowserPage::finishCloseQuery(bool leave)
+{
+    if (!std::exchange(closeQuery_, false))
+        return;
+    emit closeQueried(leave);
 }
 
 bool BrowserPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg, const QString& defaultValue,
@@ -304,6 +380,9 @@ bool BrowserPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& ms
 
 void BrowserPage::onLoadStarted()
 {
+    // A load starts only once the engine has finished any leave question;
+    // the script's answer may not come after it.
+    settled();
     // Any load but the error page's own ends the stand-in.
     if (loadingErrorPage_)
         loadingErrorPage_ = false;

@@ -17,6 +17,11 @@
 //   realm until the page navigates.
 // - After a page's second dialog since its last navigation the user may stop
 //   its dialogs: later ones are answered as cancelled until it navigates.
+// - The page's leave question (beforeunload, before a navigation or a close)
+//   is a dialog request of kind Leave; only the user's Stay keeps the page,
+//   and a page whose dialogs were stopped is left without asking.
+// - queryClose() asks the page whether it may be closed; closeQueried()
+//   answers, at once when the user chose Leave, whatever the page does after.
 // - A refused certificate is reported by certificateRefused() before the
 //   load fails.
 //
@@ -25,8 +30,6 @@
 // route renderProcessLost() to its status text.
 #include "platform/engine/PageRequests.h"
 
-#include <QHash>
-#include <QSet>
 #include <QPointer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -47,6 +50,10 @@ public:
 
     void triggerAction(WebAction action, bool checked = false) override;
 
+    // Runs the page's leave question as closing it would; closeQueried()
+    // follows once. Asked again before that, nothing more is asked.
+    void queryClose();
+
     // The page whose render process was lost, while the error page stands in
     // for it; empty otherwise.
     QUrl lostUrl() const { return lostUrl_; }
@@ -65,6 +72,8 @@ signals:
     void dialogRequest(platform::PageDialogRequest* request);
     // The certificate of `url` was refused; its load fails next.
     void certificateRefused(const QUrl& url, const QString& host, const QString& problem);
+    // The answer to queryClose(): whether the page may be closed.
+    void closeQueried(bool leave);
 
 protected:
     QWebEnginePage* createWindow(WebWindowType type) override;
@@ -86,25 +95,31 @@ private:
     // cancelled, stopped, withdrawn or the page went away meanwhile.
     bool askDialog(PageDialogRequest::Kind kind, const QUrl& origin, const QString& message,
                    const QString& defaultText, QString* text);
+    // Raises the leave question and waits for its answer: true to leave.
+    bool askToLeave(const QUrl& origin, const QString& message);
+    void finishCloseQuery(bool leave);
+    // The engine finishes a leave question the user stayed from after the
+    // answer; a close asked before it has would be taken into that one and
+    // lost. A script run behind it tells when it has.
+    void startSettling();
+    void settled();
     // Raises the request through `signal`, or refuses it when nothing is connected.
     template <class Request>
     void raise(void (BrowserPage::*signal)(Request*), Request* request);
-    // Runs a nested event loop until the request is answered or withdrawn.
-    static void waitFor(PageRequest* request);
     void withdrawOpenRequests();
 
     QUrl lostUrl_;
     bool loadingErrorPage_ = false;
     QPointer<QWebEnginePage> pendingWindow_;
+    // queryClose() waits for the page's answer.
+    bool closeQuery_ = false;
+    // The engine is still finishing a leave question answered Stay.
+    bool settling_ = false;
     // Dialogs since the last navigation, and whether the user stopped them.
     int dialogCount_ = 0;
     bool dialogsStopped_ = false;
-    // The user names given to sign-ins since the last navigation, by site
-    // and realm: the same question asked again means the answer was refused.
-    QHash<QString, QString> signInsGiven_;
-    // The sign-ins the user cancelled since the last navigation, by site and
-    // realm: a server that asks at every request is asked about once.
-    QSet<QString> signInsCancelled_;
+    // The sign-ins since the last navigation: names given and cancels.
+    SignInMemory signIns_;
 };
 
 }  // namespace platform

@@ -8,6 +8,8 @@
 #include <QWebEngineNotification>
 #include <QWebEngineProfile>
 
+#include <utility>
+
 namespace platform {
 
 namespace {
@@ -15,6 +17,21 @@ const QString kAppName = QStringLiteral("Skerrywind");
 const QString kOpenLabel = QStringLiteral("Open");
 // The service decides how long a notification stays.
 constexpr int kServerTimeout = -1;
+// What a service that reads markup in a notification's text announces.
+const QString kBodyMarkup = QStringLiteral("body-markup");
+const QString kEllipsis = QStringLiteral("\u2026");
+
+// At most `maxChars` characters, the rest cut off with an ellipsis, never
+// half of a character written with two code units.
+QString bounded(const QString& text, int maxChars)
+{
+    if (text.size() <= maxChars)
+        return text;
+    QString cut = text.left(maxChars);
+    if (cut.back().isHighSurrogate())
+        cut.chop(1);
+    return cut + kEllipsis;
+}
 
 QDBusMessage call(const QString& method)
 {
@@ -36,6 +53,36 @@ void Notifications::install(QWebEngineProfile* profile)
     });
 }
 
+QString Notifications::summaryText(const QString& title)
+{
+    // One line.
+    QString line = title;
+    for (QChar& c : line)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = u' ';
+    return bounded(line, maxTitleChars);
+}
+
+QString Notifications::bodyText(const QString& text, bool markup)
+{
+    const QString body = bounded(text, maxTextChars);
+    if (!markup)
+        return body;
+    QString escaped;
+    escaped.reserve(body.size());
+    for (const QChar c : body) {
+        if (c == u'&')
+            escaped += QStringLiteral("&amp;");
+        else if (c == u'<')
+            escaped += QStringLiteral("&lt;");
+        else if (c == u'>')
+            escaped += QStringLiteral("&gt;");
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
 void Notifications::present(std::unique_ptr<QWebEngineNotification> notification)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -43,6 +90,39 @@ void Notifications::present(std::unique_ptr<QWebEngineNotification> notification
         emit unshown(notification->title());
         return;
     }
+    if (markup_ == Markup::Unknown) {
+        // What the service does with markup is asked once; its answer lets
+        // this notification and those after it go.
+        markup_ = Markup::Asking;
+        auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call(QStringLiteral("GetCapabilities"))), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+            watcher->deleteLater();
+            const QDBusPendingReply<QStringList> reply = *watcher;
+            // No answer: the next notification asks again; those waiting now
+            // go escaped, which is safe whatever the service does.
+            if (reply.isError())
+                markup_ = Markup::Unknown;
+            else
+                markup_ = reply.value().contains(kBodyMarkup) ? Markup::Body : Markup::Plain;
+            for (auto& waiting : std::exchange(waiting_, {}))
+                notify(std::move(waiting));
+        });
+    }
+    if (markup_ == Markup::Asking) {
+        // A page that floods the desktop meanwhile keeps only its latest.
+        if (waiting_.size() >= maxShown) {
+            waiting_.front()->close();
+            waiting_.erase(waiting_.begin());
+        }
+        waiting_.push_back(std::move(notification));
+    } else {
+        notify(std::move(notification));
+    }
+}
+
+void Notifications::notify(std::unique_ptr<QWebEngineNotification> notification)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
     if (!listening_) {
         bus.connect(QLatin1String(service), QLatin1String(path), QLatin1String(interface),
                     QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
@@ -57,7 +137,8 @@ void Notifications::present(std::unique_ptr<QWebEngineNotification> notification
             replaces = id;
     }
     QDBusMessage message = call(QStringLiteral("Notify"));
-    message << kAppName << replaces << QString() << notification->title() << notification->message()
+    message << kAppName << replaces << QString() << summaryText(notification->title())
+            << bodyText(notification->message(), markup_ != Markup::Plain)
             << QStringList{QLatin1String(defaultAction), kOpenLabel} << QVariantMap() << kServerTimeout;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message), this);
     // The notification waits in the watcher for the service's answer.

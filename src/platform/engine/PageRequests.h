@@ -10,25 +10,37 @@
 // The requests are plain values with signals, independent of the engine:
 // the engine's page turns Answered() into the engine's answer, and tests
 // raise them from a recording browser.
+//
+// Who asks is an origin: scheme, host and port. Whatever the user gives a
+// page (a password, a permission, a certificate exception) is kept by it, so
+// that https://h/ and http://h/, or h:443 and h:8443, never share an answer.
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 class QUrl;
 
 namespace platform {
 
-// How a request names the site that asks: its host, with the port when the
-// address gives one ("127.0.0.1:8123"); the scheme for an address without a
-// host ("file").
+// The origin of an address as requests name it: scheme, host and port, the
+// scheme's default port written out ("https://example.org:443",
+// "http://127.0.0.1:8123", "http://[::1]:8080"); the scheme alone for an
+// address without a host ("file").
 QString OriginText(const QUrl& url);
+// An origin as people read it: the host, with the port when it is not the
+// scheme's default, and the scheme in front when it is not https
+// ("example.org", "127.0.0.1:8123", "http://example.org"). Text that is no
+// origin of OriginText's form comes back as it is.
+QString SiteText(const QString& origin);
 
 class PageRequest : public QObject {
     Q_OBJECT
 public:
     ~PageRequest() override;
 
-    // Who asks: the site's host and port as the engine gives them
-    // ("127.0.0.1:8123"; the host alone for a default port).
+    // Who asks: the origin of OriginText ("https://127.0.0.1:8123"); a
+    // proxy's sign-in gives the proxy's host.
     QString Origin() const { return origin_; }
     bool IsAnswered() const { return answered_; }
     bool IsWithdrawn() const { return withdrawn_; }
@@ -56,6 +68,11 @@ private:
     bool answered_ = false;
     bool withdrawn_ = false;
 };
+
+// Runs a nested event loop until the request is answered or withdrawn, as a
+// page that cannot go on without the answer does; returns at once when it
+// was answered before.
+void WaitForAnswer(PageRequest* request);
 
 // A server or a proxy asks for a user name and a password.
 class SignInRequest : public PageRequest {
@@ -90,14 +107,41 @@ private:
     QString password_;
 };
 
+// What a page keeps of its sign-ins since its last navigation, by site and
+// realm: the user names given (the same question asked again means the
+// server refused the answer) and the questions the user cancelled (a server
+// that asks at every request of the page is asked about once).
+class SignInMemory {
+public:
+    // A new page: nothing is kept.
+    void Navigated();
+    // Counts navigations; an answer is recorded for the page it was asked on.
+    quint64 Page() const { return page_; }
+    bool Cancelled(const QString& key) const { return cancelled_.contains(key); }
+    bool Given(const QString& key) const { return given_.contains(key); }
+    QString UserName(const QString& key) const { return given_.value(key); }
+    // Records what became of a sign-in asked on `page`: nothing when it was
+    // taken back or another page came meanwhile, since that says nothing
+    // about the sign-ins of the page that is there now.
+    void Record(const QString& key, quint64 page, const SignInRequest& request);
+
+private:
+    quint64 page_ = 0;
+    QHash<QString, QString> given_;
+    QSet<QString> cancelled_;
+};
+
 // The engine does not trust a site's certificate.
 class CertificateRequest : public PageRequest {
     Q_OBJECT
 public:
     CertificateRequest(const QString& origin, const QString& host, const QString& problem, bool overridable,
-                       QObject* parent);
+                       const QString& fingerprint, QObject* parent);
 
     QString Host() const { return host_; }
+    // The SHA-256 digest of the site's certificate, in hex; empty when the
+    // engine named no certificate.
+    QString Fingerprint() const { return fingerprint_; }
     // The problem in words: "expired", "wrong host", "self-signed or unknown
     // authority", "revoked", ...
     QString Problem() const { return problem_; }
@@ -114,6 +158,7 @@ private:
     QString host_;
     QString problem_;
     bool overridable_;
+    QString fingerprint_;
     bool proceeding_ = false;
 };
 
@@ -167,11 +212,13 @@ private:
     bool accepted_ = false;
 };
 
-// A page's own alert, confirm or prompt dialog.
+// A page's own alert, confirm or prompt dialog, or its leave question
+// (beforeunload): whether to leave it all the same, when it holds something
+// not saved.
 class PageDialogRequest : public PageRequest {
     Q_OBJECT
 public:
-    enum Kind { Alert, Confirm, Prompt };
+    enum Kind { Alert, Confirm, Prompt, Leave };
     Q_ENUM(Kind)
 
     PageDialogRequest(const QString& origin, Kind kind, const QString& message, const QString& defaultText,
@@ -184,12 +231,13 @@ public:
     // Counts this page's dialogs since its last navigation, from 1.
     int Number() const { return number_; }
 
-    // OK, with a prompt's text.
+    // OK, with a prompt's text; a leave question's Leave.
     void Accept(const QString& text = QString());
-    // Cancel; an alert takes it as OK.
+    // Cancel; an alert takes it as OK, a leave question as Stay.
     void Cancel();
     // Cancel, and answer every later dialog of this page as cancelled until
-    // it navigates.
+    // it navigates. A leave question is answered Leave: a page whose
+    // dialogs are stopped is never kept.
     void StopDialogs();
     void Refuse() override { Cancel(); }
 

@@ -102,6 +102,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : BrowserHost(parent), view_
     connect(page, &BrowserPage::dialogRequest, this,
             [this](PageDialogRequest* request) { Ask(&BrowserHost::PageDialog, request); });
     connect(page, &BrowserPage::certificateRefused, this, &WebEngineBrowser::certificateRefused);
+    connect(page, &BrowserPage::closeQueried, this, &WebEngineBrowser::CloseQueried);
     // The pages' notifications go to the desktop; without a notification
     // service their titles show as status texts.
     auto* notifications = new Notifications(this);
@@ -256,6 +257,14 @@ bool WebEngineBrowser::eventFilter(QObject* watched, QEvent* event)
             watchEngineZoom(modifiers);
     }
     return false;
+}
+
+void WebEngineBrowser::QueryClose()
+{
+    if (auto* page = qobject_cast<BrowserPage*>(view_->page()))
+        page->queryClose();
+    else
+        emit CloseQueried(true);
 }
 
 QWidget* WebEngineBrowser::Widget() const

@@ -29,6 +29,7 @@ public:
     void ExitFullScreen() override;
     bool Busy() const override;
     QString LocationURL() const override;
+    void QueryClose() override;
     void FindText(const QString& Text, bool Backward) override;
     double ZoomFactor() const override;
     void SetZoomFactor(double Factor) override;

@@ -420,11 +420,20 @@ void Form::Hide()
 
 void Form::Unload()
 {
+    unload(vbFormCode);
+}
+
+void Form::unload(int16_t unloadMode)
+{
     if (unloading_ || !loaded_)
         return;
     CodeScope scope;
-    unloading_ = true;
     int16_t cancel = 0;
+    Form_QueryUnload(cancel, unloadMode);
+    // The handler may have let events run, and the form gone meanwhile.
+    if (cancel != 0 || unloading_ || !loaded_)
+        return;
+    unloading_ = true;
     // Whatever Form_Unload does, the form goes; a failure it lets through is
     // passed on once the form is gone.
     std::exception_ptr failure;
@@ -496,9 +505,9 @@ bool Form::event(QEvent* event)
 
 void Form::closeEvent(QCloseEvent* event)
 {
-    // Closing by the window's own means unloads the form.
+    // Closing by the window's own means unloads the form, as the user asks.
     event->ignore();
-    Unload();
+    unload(vbFormControlMenu);
 }
 
 void Form::resizeEvent(QResizeEvent* event)

@@ -50,6 +50,12 @@ inline constexpr int16_t vbLeftButton = 1;
 inline constexpr int16_t vbRightButton = 2;
 inline constexpr int16_t vbMiddleButton = 4;
 
+// Why a form is being unloaded (Form_QueryUnload): the user closed it by the
+// window's own means (its close button, the window manager, the window
+// menu's Close), or the program's code unloads it.
+inline constexpr int16_t vbFormControlMenu = 0;
+inline constexpr int16_t vbFormCode = 1;
+
 // Where a form is placed when it is shown (StartUpPosition).
 inline constexpr int vbStartUpManual = 0;
 inline constexpr int vbStartUpOwner = 1;
@@ -133,12 +139,16 @@ public:
     // before) and brings it to the front, asking for it to be activated; a
     // modal form that is open stays in front of it.
     void BringToFront();
-    // Runs Form_Unload, unloads the forms this one owns, makes the form inert
-    // and destroys it once no code of the program is running any more; when it
-    // was the last one, ends the program. A form that sets Cancel stays loaded.
+    // Runs Form_QueryUnload (vbFormCode) and Form_Unload, unloads the forms
+    // this one owns, makes the form inert and destroys it once no code of the
+    // program is running any more; when it was the last one, ends the
+    // program. A form that sets Cancel stays loaded. Closing the window by
+    // its own means does the same with vbFormControlMenu.
     void Unload();
     // Loaded, and not yet unloaded.
     bool Loaded() const { return loaded_; }
+    // Its unload runs: it is still loaded, and goes once the unload returns.
+    bool Unloading() const { return unloading_; }
 
     // The window handle the platform knows the form by.
     QWidget* hWnd() { return this; }
@@ -165,6 +175,14 @@ protected:
 
     // The form's event handlers; the runtime calls them.
     virtual void Form_Load() {}
+    // Before Form_Unload, with why the form is being unloaded (vbFormControlMenu,
+    // vbFormCode): a handler that sets Cancel keeps the form loaded, and
+    // Form_Unload does not run.
+    virtual void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode)
+    {
+        (void)Cancel;
+        (void)UnloadMode;
+    }
     virtual void Form_Unload(int16_t& Cancel) { (void)Cancel; }
     virtual void Form_Resize() {}
     // With key preview: a handler that sets KeyCode to 0 keeps the key from
@@ -212,6 +230,7 @@ private:
     void placeFrame(QPoint framePosition);
     void settleFramePosition();
     void becomeInert();
+    void unload(int16_t unloadMode);
 
     QString name_;
     QString caption_;
