@@ -547,8 +547,8 @@ private slots:
         QTest::newRow("Ctrl+Alt+Left") << "Ctrl+Alt+Left" << false << none << 1;
         QTest::newRow("Enter") << "Return" << false << none << 1;
         QTest::newRow("F11, taken") << "F11" << true << QStringList{"full screen", "toolbar hidden"} << 0;
-        QTest::newRow("Ctrl+W, taken") << "Ctrl+W" << true << QStringList{"closed"} << 0;
-        QTest::newRow("Ctrl+Q, taken") << "Ctrl+Q" << true << QStringList{"closed"} << 0;
+        QTest::newRow("Ctrl+W, taken") << "Ctrl+W" << true << QStringList{"QueryClose", "closed"} << 0;
+        QTest::newRow("Ctrl+Q, taken") << "Ctrl+Q" << true << QStringList{"QueryClose", "closed"} << 0;
         QTest::newRow("mouse back") << "mouse back" << false << QStringList{"GoBack"} << 0;
         QTest::newRow("mouse left") << "mouse left" << false << none << 1;
         QTest::newRow("thirds of notches") << "wheel 40 40 40 40" << false << QStringList{"SetZoomFactor 1.1"} << 4;
