@@ -54,12 +54,16 @@ int main(int argc, char** argv)
     platform::Application app(argc, argv);
     QWidget host;
     host.setGeometry(100, 100, 400, 300);
-    for (int i = 0; i < 4; ++i)
-        (new SoftButton(&host, QStringLiteral("cmd%1").arg(i), {{"border", 2}}))->Move(150, 150 + i * 500, 1200, 450);
+    for (int i = 0; i < 4; ++i) {
+        const QString name = QStringLiteral("cmd%1").arg(i);
+        (new SoftButton(&host, name, SoftButton::Stored{.Caption = name, .Border = SoftButton::btFlatDark}.Bag()))
+            ->Move(150, 150 + i * 500, 1200, 450);
+    }
     for (int i = 0; i < 3; ++i)
-        (new SoftText(&host, QStringLiteral("txt%1").arg(i), {{"ttext", ""}}))->Move(1800, 150 + i * 500, 2400, 285);
+        (new SoftText(&host, QStringLiteral("txt%1").arg(i), SoftText::Stored{}.Bag()))->Move(1800, 150 + i * 500, 2400, 285);
     for (int i = 0; i < 3; ++i)
-        (new HyperLblCtl(&host, QStringLiteral("link%1").arg(i), {{"label", "link"}}))->Move(4500, 150 + i * 500, 0, 0);
+        (new HyperLblCtl(&host, QStringLiteral("link%1").arg(i), HyperLblCtl::Stored{.Label = QStringLiteral("link")}.Bag()))
+            ->Move(4500, 150 + i * 500, 0, 0);
     host.show();
     idleShare(1);  // let the window settle
 

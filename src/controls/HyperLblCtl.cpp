@@ -12,9 +12,6 @@ namespace {
 constexpr float kDesignWidth = 4800;
 constexpr float kDesignHeight = 3600;
 constexpr float kLabelDesign[] = {1320, 1200, 480, 195};
-constexpr int kMonitorInterval = 10;
-
-constexpr OLE_COLOR kLinkBlue = 0x00FF0000;
 
 // Keys of the stored properties.
 const QString kKeyLinkUrl = QStringLiteral("LINKURL");
@@ -24,18 +21,19 @@ const QString kKeyBackColor = QStringLiteral("BACKCOLOR");
 }  // namespace
 
 HyperLblCtl::HyperLblCtl(QWidget* parent, const QString& name, const platform::PropertyBag& bag)
-    : UserControl(parent, name, kDesignWidth, kDesignHeight)
+    : FlatControl(parent, name, kDesignWidth, kDesignHeight)
 {
-    CreateConstituents();
-    UserControl_Initialize();
-    Load(bag);
+    Build(&bag);
 }
 
-HyperLblCtl::HyperLblCtl(QWidget* parent, const QString& name) : UserControl(parent, name, kDesignWidth, kDesignHeight)
+HyperLblCtl::HyperLblCtl(QWidget* parent, const QString& name) : FlatControl(parent, name, kDesignWidth, kDesignHeight)
 {
-    CreateConstituents();
-    UserControl_Initialize();
-    InitNew();
+    Build(nullptr);
+}
+
+platform::PropertyBag HyperLblCtl::Stored::Bag() const
+{
+    return {{kKeyLinkUrl, LinkURL}, {kKeyLabel, Label}, {kKeyLabelColor, LabelColor}, {kKeyBackColor, BackColor}};
 }
 
 void HyperLblCtl::CreateConstituents()
@@ -43,15 +41,11 @@ void HyperLblCtl::CreateConstituents()
     SetAccessibleKind(AccessibleKind::Link);
     setCursor(platform::HandCursor());
 
-    Timer1 = new platform::Timer(this, [this] { Timer1_Timer(); });
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->SetInterval(kMonitorInterval);
-    Timer1->SetPollsPointer(true);
-    Timer1->SetEnabled(false);
+    Timer1 = CreateMouseMonitor(QStringLiteral("Timer1"), [this] { Timer1_Timer(); });
 
     lblLabel = new platform::Label(this, QStringLiteral("lblLabel"));
     lblLabel->Move(kLabelDesign[0], kLabelDesign[1], kLabelDesign[2], kLabelDesign[3]);
-    lblLabel->SetForeColor(kLinkBlue);
+    lblLabel->SetForeColor(LinkBlue);
     lblLabel->SetCaption(QStringLiteral("Label1"));
     lblLabel->SetAutoSize(true);
 
@@ -123,14 +117,12 @@ void HyperLblCtl::CtlResize()
 
 int32_t HyperLblCtl::lngCursorX()
 {
-    platform::GetCursorPos(ptCursor);
-    return ptCursor.x;
+    return CursorX();
 }
 
 int32_t HyperLblCtl::lngCursorY()
 {
-    platform::GetCursorPos(ptCursor);
-    return ptCursor.y;
+    return CursorY();
 }
 
 QWidget* HyperLblCtl::hWndAtMouse()
@@ -213,7 +205,7 @@ void HyperLblCtl::UserControl_InitProperties()
 {
     lblLabel->SetTag(QString());
     lblLabel->SetCaption(Extender().Name);
-    lblLabel->SetForeColor(kLinkBlue);
+    lblLabel->SetForeColor(LinkBlue);
     UserControl::SetBackColor(platform::COLOR_BTNFACE);
     CtlResize();
 }
@@ -222,7 +214,7 @@ void HyperLblCtl::UserControl_ReadProperties(const platform::PropertyBag& PropBa
 {
     lblLabel->SetTag(PropBag.ReadProperty(kKeyLinkUrl, QString()).ToString());
     lblLabel->SetCaption(PropBag.ReadProperty(kKeyLabel, Extender().Name).ToString());
-    lblLabel->SetForeColor(PropBag.ReadProperty(kKeyLabelColor, kLinkBlue).ToOleColor());
+    lblLabel->SetForeColor(PropBag.ReadProperty(kKeyLabelColor, LinkBlue).ToOleColor());
     UserControl::SetBackColor(PropBag.ReadProperty(kKeyBackColor, platform::COLOR_BTNFACE).ToOleColor());
     Timer1->SetEnabled(Ambient().UserMode);
 }

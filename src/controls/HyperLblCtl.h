@@ -5,18 +5,28 @@
 // The control always has exactly the size of its text.
 //
 // Host use:  auto* link = new HyperLblCtl(this, "HyperLblCtl1",
-//                {{"linkurl", "https://example.org/"}, {"label", "example.org"}, {"labelcolor", 0x00FF0000}});
+//                HyperLblCtl::Stored{.LinkURL = "https://example.org/", .Label = "example.org"}.Bag());
 //            link->Move(left, top, 0, 0);   // twips; the size snaps to the text
+#include "controls/FlatControl.h"
 #include "platform/intrinsics/Label.h"
-#include "platform/pointer/Pointer.h"
-#include "platform/forms/Timer.h"
-#include "platform/forms/UserControl.h"
 
 #include <cstdint>
 
-class HyperLblCtl : public platform::UserControl {
+class HyperLblCtl : public FlatControl {
     Q_OBJECT
 public:
+    static constexpr platform::OLE_COLOR LinkBlue = 0x00FF0000;
+
+    // What a host stores for a link, as the bag it loads the link from.
+    struct Stored {
+        QString LinkURL{};
+        QString Label{};
+        platform::OLE_COLOR LabelColor = LinkBlue;
+        platform::OLE_COLOR BackColor = platform::COLOR_BTNFACE;
+
+        platform::PropertyBag Bag() const;
+    };
+
     // An instance loaded by a running host from its stored data.
     HyperLblCtl(QWidget* parent, const QString& name, const platform::PropertyBag& bag);
     // An instance created anew on a design surface: defaults, no polling.
@@ -37,7 +47,7 @@ signals:
     void MouseOut();
 
 private:
-    void CreateConstituents();
+    void CreateConstituents() override;
 
     // What assistive tools are told: a link named by its text, with its
     // address, and its jump.
@@ -53,7 +63,7 @@ private:
     void MouseOut_Proc();
     void LaunchUrl(const QString& strURL);
 
-    void UserControl_Initialize();
+    void UserControl_Initialize() override;
     void UserControl_InitProperties() override;
     void UserControl_ReadProperties(const platform::PropertyBag& PropBag) override;
     void UserControl_WriteProperties(platform::PropertyBag& PropBag) override;
@@ -66,5 +76,4 @@ private:
     platform::Label* lblLabel = nullptr;
 
     bool bMouseOver = false;
-    platform::POINTAPI ptCursor;
 };

@@ -16,7 +16,6 @@ constexpr float kCaptionLeft = 20;
 // The frame's lines run through the last pixel column and row: 10 twips in
 // from the right and bottom edges.
 constexpr float kEdge = 10;
-constexpr int kMonitorInterval = 10;
 
 // Frame colours (0x00BBGGRR).
 constexpr OLE_COLOR kLightGrey = 0xE0E0E0;
@@ -37,29 +36,26 @@ bool Inside(float X, float Y, float W, float H)
 }  // namespace
 
 SoftButton::SoftButton(QWidget* parent, const QString& name, const platform::PropertyBag& bag)
-    : UserControl(parent, name, kDesignWidth, kDesignHeight)
+    : FlatControl(parent, name, kDesignWidth, kDesignHeight)
 {
-    CreateConstituents();
-    UserControl_Initialize();
-    Load(bag);
+    Build(&bag);
 }
 
-SoftButton::SoftButton(QWidget* parent, const QString& name) : UserControl(parent, name, kDesignWidth, kDesignHeight)
+SoftButton::SoftButton(QWidget* parent, const QString& name) : FlatControl(parent, name, kDesignWidth, kDesignHeight)
 {
-    CreateConstituents();
-    UserControl_Initialize();
-    InitNew();
+    Build(nullptr);
+}
+
+platform::PropertyBag SoftButton::Stored::Bag() const
+{
+    return {{kKeyCaption, Caption}, {kKeyEnabled, Enabled}, {kKeyBorder, int32_t(Border)}, {kKeyBackColor, BackColor}};
 }
 
 void SoftButton::CreateConstituents()
 {
     SetAccessibleKind(AccessibleKind::PushButton);
 
-    tmrMouseMonitor = new platform::Timer(this, [this] { tmrMouseMonitor_Timer(); });
-    tmrMouseMonitor->setObjectName(QStringLiteral("tmrMouseMonitor"));
-    tmrMouseMonitor->SetInterval(kMonitorInterval);
-    tmrMouseMonitor->SetPollsPointer(true);
-    tmrMouseMonitor->SetEnabled(false);
+    tmrMouseMonitor = CreateMouseMonitor(QStringLiteral("tmrMouseMonitor"), [this] { tmrMouseMonitor_Timer(); });
 
     Cover = new platform::Label(this, QStringLiteral("Cover"));
     Cover->Move(kCoverDesign[0], kCoverDesign[1], kCoverDesign[2], kCoverDesign[3]);

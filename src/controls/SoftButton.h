@@ -4,23 +4,31 @@
 // the state (normal, pointer over, pressed). Raises Click on a left-button
 // release over it, MouseOver and MouseOut as the pointer enters and leaves.
 //
-// Host use:  auto* cmdGo = new SoftButton(this, "cmdGo", {{"caption", "Go"}, {"border", 2}});
+// Host use:  auto* cmdGo = new SoftButton(this, "cmdGo", SoftButton::Stored{.Caption = "Go"}.Bag());
 //            cmdGo->Move(left, top, width, height);   // twips
 //            connect(cmdGo, &SoftButton::Click, this, &frmToolBar::cmdGo_Click);
+#include "controls/FlatControl.h"
 #include "platform/intrinsics/Label.h"
-#include "platform/pointer/Pointer.h"
-#include "platform/forms/Timer.h"
-#include "platform/forms/UserControl.h"
 
 #include <cstdint>
 
-class SoftButton : public platform::UserControl {
+class SoftButton : public FlatControl {
     Q_OBJECT
 public:
     enum BorderType : int32_t {
         btRaised = 0,
         btFlatLight = 1,
         btFlatDark = 2,
+    };
+
+    // What a host stores for a button, as the bag it loads the button from.
+    struct Stored {
+        QString Caption{};
+        bool Enabled = true;
+        BorderType Border = btRaised;
+        platform::OLE_COLOR BackColor = platform::COLOR_BTNFACE;
+
+        platform::PropertyBag Bag() const;
     };
 
     // An instance loaded by a running host from its stored data.
@@ -43,7 +51,7 @@ signals:
     void MouseOut();
 
 private:
-    void CreateConstituents();
+    void CreateConstituents() override;
 
     // What assistive tools are told: a push button named by its caption,
     // enabled or not, and its press.
@@ -56,7 +64,7 @@ private:
     void ResizeCaption();
     void ResizeCover();
 
-    void UserControl_Initialize();
+    void UserControl_Initialize() override;
     void UserControl_InitProperties() override;
     void UserControl_ReadProperties(const platform::PropertyBag& PropBag) override;
     void UserControl_WriteProperties(platform::PropertyBag& PropBag) override;
@@ -75,6 +83,5 @@ private:
     bool bMouseOver = false;
     bool bEnabled = false;
     BorderType btBorder = btRaised;
-    platform::POINTAPI ptCursor;
     bool bWasEnabled = false;
 };

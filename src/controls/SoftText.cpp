@@ -20,7 +20,6 @@ constexpr float kFrameWidth = 50;
 // ones just inside them.
 constexpr float kOuterEdge = 10;
 constexpr float kInnerEdge = 20;
-constexpr int kMonitorInterval = 10;
 constexpr double kTextFontSize = 8.25;
 constexpr int16_t kLineFeed = 10;
 
@@ -40,29 +39,27 @@ const QString kKeyEnabled = QStringLiteral("tENABLED");
 }  // namespace
 
 SoftText::SoftText(QWidget* parent, const QString& name, const platform::PropertyBag& bag)
-    : UserControl(parent, name, kDesignWidth, kDesignHeight)
+    : FlatControl(parent, name, kDesignWidth, kDesignHeight)
 {
-    CreateConstituents();
-    UserControl_Initialize();
-    Load(bag);
+    Build(&bag);
 }
 
-SoftText::SoftText(QWidget* parent, const QString& name) : UserControl(parent, name, kDesignWidth, kDesignHeight)
+SoftText::SoftText(QWidget* parent, const QString& name) : FlatControl(parent, name, kDesignWidth, kDesignHeight)
 {
-    CreateConstituents();
-    UserControl_Initialize();
-    InitNew();
+    Build(nullptr);
+}
+
+platform::PropertyBag SoftText::Stored::Bag() const
+{
+    return {{kKeyText, Text}, {kKeyLocked, Locked}, {kKeyAlignment, Alignment},
+            {kKeyMaxLength, MaxLength}, {kKeyBackColor, BackColor}, {kKeyEnabled, Enabled}};
 }
 
 void SoftText::CreateConstituents()
 {
     SetAccessibleKind(AccessibleKind::EditableText);
 
-    tmrMouseMonitor = new platform::Timer(this, [this] { tmrMouseMonitor_Timer(); });
-    tmrMouseMonitor->setObjectName(QStringLiteral("tmrMouseMonitor"));
-    tmrMouseMonitor->SetInterval(kMonitorInterval);
-    tmrMouseMonitor->SetPollsPointer(true);
-    tmrMouseMonitor->SetEnabled(false);
+    tmrMouseMonitor = CreateMouseMonitor(QStringLiteral("tmrMouseMonitor"), [this] { tmrMouseMonitor_Timer(); });
 
     txtText = new platform::TextBox(this, QStringLiteral("txtText"));
     txtText->SetFont(QStringLiteral("Courier New"), kTextFontSize);
@@ -143,18 +140,6 @@ void SoftText::SetEnabled(bool bNewValue)
     txtText->SetEnabled(bNewValue);
     PropertyChanged(kKeyEnabled);
     AnnounceEnabledChange();
-}
-
-int32_t SoftText::CursorX()
-{
-    platform::GetCursorPos(ptCursor);
-    return ptCursor.x;
-}
-
-int32_t SoftText::CursorY()
-{
-    platform::GetCursorPos(ptCursor);
-    return ptCursor.y;
 }
 
 // ---- life cycle ----

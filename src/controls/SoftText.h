@@ -5,19 +5,30 @@
 // selection and the events a host reacts to are the inner text box's, passed
 // through (arguments by reference: a KeyPress handler may set KeyAscii to 0).
 //
-// Host use:  auto* txtURL = new SoftText(this, "txtURL", {{"ttext", ""}, {"tenabled", true}});
+// Host use:  auto* txtURL = new SoftText(this, "txtURL", SoftText::Stored{}.Bag());
 //            txtURL->Move(left, top, width, height);   // twips; the height follows the text box
 //            connect(txtURL, &SoftText::KeyPress, this, &frmToolBar::txtURL_KeyPress);
-#include "platform/pointer/Pointer.h"
+#include "controls/FlatControl.h"
 #include "platform/intrinsics/TextBox.h"
-#include "platform/forms/Timer.h"
-#include "platform/forms/UserControl.h"
 
 #include <cstdint>
 
-class SoftText : public platform::UserControl {
+class SoftText : public FlatControl {
     Q_OBJECT
 public:
+    // What a host stores for a text box, as the bag it loads the box from:
+    // by default empty, editable, left-aligned and without a length limit.
+    struct Stored {
+        QString Text{};
+        bool Locked = false;
+        int16_t Alignment = 0;
+        int32_t MaxLength = 0;
+        platform::OLE_COLOR BackColor = platform::COLOR_HIGHLIGHTTEXT;
+        bool Enabled = true;
+
+        platform::PropertyBag Bag() const;
+    };
+
     // An instance loaded by a running host from its stored data.
     SoftText(QWidget* parent, const QString& name, const platform::PropertyBag& bag);
     // An instance created anew on a design surface: defaults, no polling.
@@ -40,8 +51,8 @@ public:
     QWidget* TextBox_hWnd() const;
     // The inner text box's masking character; empty shows the text.
     void SetPasswordChar(const QString& sNewValue);
-    int32_t CursorX();
-    int32_t CursorY();
+    using FlatControl::CursorX;
+    using FlatControl::CursorY;
     platform::OLE_COLOR BackColor() const;
     void SetBackColor(platform::OLE_COLOR ocNewValue);
     bool Enabled() const;
@@ -59,13 +70,13 @@ signals:
     void MouseDown(int16_t& Button, int16_t& Shift, float& X, float& Y);
 
 private:
-    void CreateConstituents();
+    void CreateConstituents() override;
 
     // What assistive tools are told: an editable text, the inner box's.
     QLineEdit* AccessibleTextBox() const override { return txtText; }
     bool AccessibleEnabled() const override { return bEnabled; }
 
-    void UserControl_Initialize();
+    void UserControl_Initialize() override;
     void UserControl_InitProperties() override;
     void UserControl_ReadProperties(const platform::PropertyBag& PropBag) override;
     void UserControl_WriteProperties(platform::PropertyBag& PropBag) override;
@@ -89,7 +100,6 @@ private:
     bool bMouseOver = false;
     bool bHasFocus = false;
     bool bEnabled = false;
-    platform::POINTAPI ptCursor;
 
     // A tick's failure is being shown: ticks go on while the box is open, so
     // a fault that persists must not stack one box on another.

@@ -30,6 +30,14 @@ constexpr double kSmallFontSize = 6.75;
 const QString kAuthorName = QStringLiteral("Ewan Marsh");
 const QString kAuthorMail = QStringLiteral("mailto:ewan@skerrywind.org");
 const QString kHomePage = QStringLiteral("https://skerrywind.org/");
+
+// A link of the box: blue text on the window's colour.
+platform::PropertyBag LinkBag(const QString& strURL, const QString& strLabel)
+{
+    const HyperLblCtl::Stored link{
+        .LinkURL = strURL, .Label = strLabel, .LabelColor = kLinkColor, .BackColor = platform::COLOR_WINDOW};
+    return link.Bag();
+}
 }  // namespace
 
 frmAbout::frmAbout() : Form(QStringLiteral("frmAbout"))
@@ -42,30 +50,17 @@ frmAbout::frmAbout() : Form(QStringLiteral("frmAbout"))
     SetDialogRole(true);
     setAccessibleName(QStringLiteral("About Skerrywind"));
 
-    HyperLblCtl1 = new HyperLblCtl(this, QStringLiteral("HyperLblCtl1"),
-                                   {{"LINKURL", kHomePage},
-                                    {"LABEL", kHomePage},
-                                    {"LABELCOLOR", kLinkColor},
-                                    {"BACKCOLOR", platform::COLOR_WINDOW}});
+    HyperLblCtl1 = new HyperLblCtl(this, QStringLiteral("HyperLblCtl1"), LinkBag(kHomePage, kHomePage));
     HyperLblCtl1->Move(550, 2640, 2595, 195);
 
-    HyperLblCtl3 = new HyperLblCtl(this, QStringLiteral("HyperLblCtl3"),
-                                   {{"LINKURL", kAuthorMail},
-                                    {"LABEL", kAuthorName},
-                                    {"LABELCOLOR", kLinkColor},
-                                    {"BACKCOLOR", platform::COLOR_WINDOW}});
+    HyperLblCtl3 = new HyperLblCtl(this, QStringLiteral("HyperLblCtl3"), LinkBag(kAuthorMail, kAuthorName));
     HyperLblCtl3->Move(1560, 1080, 975, 195);
 
-    HyperLblCtl2 = new HyperLblCtl(this, QStringLiteral("HyperLblCtl2"),
-                                   {{"LINKURL", kAuthorMail},
-                                    {"LABEL", kAuthorName},
-                                    {"LABELCOLOR", kLinkColor},
-                                    {"BACKCOLOR", platform::COLOR_WINDOW}});
+    HyperLblCtl2 = new HyperLblCtl(this, QStringLiteral("HyperLblCtl2"), LinkBag(kAuthorMail, kAuthorName));
     HyperLblCtl2->Move(2040, 840, 975, 195);
 
     cmdOk = new SoftButton(this, QStringLiteral("cmdOk"),
-                           {{"CAPTION", "OK"}, {"ENABLED", true}, {"BORDER", int32_t(SoftButton::btFlatDark)},
-                            {"BACKCOLOR", platform::COLOR_BTNFACE}});
+                           SoftButton::Stored{.Caption = QStringLiteral("OK"), .Border = SoftButton::btFlatDark}.Bag());
     cmdOk->Move(1920, 2160, 1215, 375);
     connect(cmdOk, &SoftButton::Click, this, &frmAbout::cmdOk_Click);
 

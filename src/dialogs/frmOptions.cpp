@@ -18,24 +18,9 @@ const QString kDefaultFont = QStringLiteral("MS Sans Serif");
 constexpr double kDefaultFontSize = 8.25;
 const QString kNoteFont = QStringLiteral("Arial");
 
-// The stored data of the two page boxes: empty, editable, left-aligned, no
-// length limit.
-platform::PropertyBag PageBoxBag()
-{
-    return {{"tTEXT", ""},
-            {"tLOCKED", false},
-            {"tALIGNMENT", int32_t(0)},
-            {"tMAXLENGTH", int32_t(0)},
-            {"tBACKCOLOR", platform::COLOR_HIGHLIGHTTEXT},
-            {"tENABLED", true}};
-}
-
 platform::PropertyBag ButtonBag(const char* caption)
 {
-    return {{"CAPTION", caption},
-            {"ENABLED", true},
-            {"BORDER", int32_t(SoftButton::btFlatDark)},
-            {"BACKCOLOR", platform::COLOR_BTNFACE}};
+    return SoftButton::Stored{.Caption = caption, .Border = SoftButton::btFlatDark}.Bag();
 }
 
 // The preference a page box stands for: its text as typed, except that the
@@ -77,7 +62,7 @@ frmOptions::frmOptions() : ChromeForm(QStringLiteral("frmOptions"))
     Frame3->SetCaption(QStringLiteral("Homepage"));
     Frame3->SetBackColor(platform::COLOR_WINDOW);
 
-    txtHomepage = new SoftText(Frame3, QStringLiteral("txtHomepage"), PageBoxBag());
+    txtHomepage = new SoftText(Frame3, QStringLiteral("txtHomepage"), SoftText::Stored{}.Bag());
     txtHomepage->Move(120, 240, 3975, 285);
 
     Frame4 = new platform::Frame(Frame1, QStringLiteral("Frame4"));
@@ -85,7 +70,7 @@ frmOptions::frmOptions() : ChromeForm(QStringLiteral("frmOptions"))
     Frame4->SetCaption(QStringLiteral("Search Page"));
     Frame4->SetBackColor(platform::COLOR_WINDOW);
 
-    txtSearchpage = new SoftText(Frame4, QStringLiteral("txtSearchpage"), PageBoxBag());
+    txtSearchpage = new SoftText(Frame4, QStringLiteral("txtSearchpage"), SoftText::Stored{}.Bag());
     txtSearchpage->Move(120, 240, 3975, 285);
 
     Frame2 = new platform::Frame(this, QStringLiteral("Frame2"));

@@ -36,24 +36,14 @@ QuestionWindow::QuestionWindow(const QString& name, float clientWidth, float cli
 
 SoftButton* QuestionWindow::NewButton(const QString& name, const char* caption, float left, float top, float width)
 {
-    auto* button = new SoftButton(this, name,
-                                  {{"CAPTION", caption},
-                                   {"ENABLED", true},
-                                   {"BORDER", int32_t(SoftButton::btFlatDark)},
-                                   {"BACKCOLOR", platform::COLOR_BTNFACE}});
+    auto* button = new SoftButton(this, name, SoftButton::Stored{.Caption = caption, .Border = SoftButton::btFlatDark}.Bag());
     button->Move(left, top, width, kButtonHeight);
     return button;
 }
 
 SoftText* QuestionWindow::NewTextBox(const QString& name, float left, float top, float width)
 {
-    auto* box = new SoftText(this, name,
-                             {{"tTEXT", ""},
-                              {"tLOCKED", false},
-                              {"tALIGNMENT", int32_t(0)},
-                              {"tMAXLENGTH", int32_t(0)},
-                              {"tBACKCOLOR", platform::COLOR_HIGHLIGHTTEXT},
-                              {"tENABLED", true}});
+    auto* box = new SoftText(this, name, SoftText::Stored{}.Bag());
     box->Move(left, top, width, kTextBoxHeight);
     return box;
 }

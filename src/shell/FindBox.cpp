@@ -18,10 +18,7 @@ constexpr platform::OLE_COLOR kOutline = 0x808080;
 
 platform::PropertyBag ButtonBag(const char* caption)
 {
-    return {{"CAPTION", caption},
-            {"ENABLED", true},
-            {"BORDER", int32_t(SoftButton::btFlatDark)},
-            {"BACKCOLOR", platform::COLOR_BTNFACE}};
+    return SoftButton::Stored{.Caption = caption, .Border = SoftButton::btFlatDark}.Bag();
 }
 }  // namespace
 
@@ -29,13 +26,7 @@ FindBox::FindBox(QWidget* parent, const QString& name) : UserControl(parent, nam
 {
     SetBackColor(platform::COLOR_BTNFACE);
 
-    txtFind = new SoftText(this, QStringLiteral("txtFind"),
-                           {{"tTEXT", ""},
-                            {"tLOCKED", false},
-                            {"tALIGNMENT", int32_t(0)},
-                            {"tMAXLENGTH", int32_t(0)},
-                            {"tBACKCOLOR", platform::COLOR_HIGHLIGHTTEXT},
-                            {"tENABLED", true}});
+    txtFind = new SoftText(this, QStringLiteral("txtFind"), SoftText::Stored{}.Bag());
     txtFind->Move(kTextLeft, kRowTop, kTextWidth, kRowHeight);
     setAccessibleName(QStringLiteral("Find in page"));
     txtFind->setAccessibleName(QStringLiteral("Find in page"));

@@ -90,21 +90,12 @@ frmToolBar::frmToolBar() : ChromeForm(QStringLiteral("frmToolBar"))
     cmdSearch = pictureButton(this, QStringLiteral("cmdSearch"), kSearchLeft, QStringLiteral("Search"),
                               QStringLiteral("Search"));
 
-    txtURL = new SoftText(this, QStringLiteral("txtURL"),
-                          {{QStringLiteral("tTEXT"), QString()},
-                           {QStringLiteral("tLOCKED"), false},
-                           {QStringLiteral("tALIGNMENT"), int16_t(0)},
-                           {QStringLiteral("tMAXLENGTH"), int32_t(0)},
-                           {QStringLiteral("tBACKCOLOR"), platform::COLOR_HIGHLIGHTTEXT},
-                           {QStringLiteral("tENABLED"), true}});
+    txtURL = new SoftText(this, QStringLiteral("txtURL"), SoftText::Stored{}.Bag());
     txtURL->Move(kURLLeft, kAddressRowTop, kURLWidth, kAddressRowHeight);
     txtURL->setAccessibleName(QStringLiteral("Address"));
 
     cmdGo = new SoftButton(this, QStringLiteral("cmdGo"),
-                           {{QStringLiteral("CAPTION"), QStringLiteral("Go")},
-                            {QStringLiteral("ENABLED"), true},
-                            {QStringLiteral("BORDER"), int32_t(SoftButton::btFlatDark)},
-                            {QStringLiteral("BACKCOLOR"), platform::COLOR_BTNFACE}});
+                           SoftButton::Stored{.Caption = QStringLiteral("Go"), .Border = SoftButton::btFlatDark}.Bag());
     cmdGo->Move(kGoLeft, kAddressRowTop, kGoWidth, kAddressRowHeight);
 
     // The tab order: the six buttons, the address box, Go.
