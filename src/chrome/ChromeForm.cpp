@@ -60,6 +60,45 @@ void ChromeForm::DrawTitleBar(platform::OLE_COLOR bandColor)
     FrameMe();
 }
 
+void ChromeForm::SetCaptionBand(platform::Label* lblCaption)
+{
+    SetCaptionLabel(lblCaption);
+    captionBand_ = true;
+    connect(lblCaption, &platform::Label::MouseDown, this, &ChromeForm::lblCaption_MouseDown);
+    connect(lblCaption, &platform::Label::MouseMove, this, &ChromeForm::lblCaption_MouseMove);
+    connect(lblCaption, &platform::Label::MouseUp, this, &ChromeForm::lblCaption_MouseUp);
+}
+
+void ChromeForm::Form_Activate()
+{
+    if (captionBand_)
+        DrawActiveTitleBar();
+}
+
+void ChromeForm::Form_Deactivate()
+{
+    if (captionBand_)
+        DrawInActiveTitleBar();
+}
+
+void ChromeForm::lblCaption_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
+{
+    (void)Shift;
+    CaptionMouseDown(Button, X, Y);
+}
+
+void ChromeForm::lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
+{
+    (void)Shift;
+    CaptionMouseMove(Button, X, Y);
+}
+
+void ChromeForm::lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y)
+{
+    (void)Shift;
+    CaptionMouseUp(Button, X, Y);
+}
+
 void ChromeForm::CaptionMouseDown(int16_t Button, float X, float Y)
 {
     if (Button != platform::vbLeftButton)

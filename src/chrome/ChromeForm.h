@@ -1,10 +1,11 @@
 #pragma once
-// The window chrome of the borderless forms (the floating toolbar and the
-// options dialog): a rounded window shape with a two-tone grey outline, and
-// a title band behind the caption label in the active or inactive caption
-// colour, and the dragging of the window by that label. The forms derive
-// from ChromeForm and name their caption label.
+// The window chrome of the borderless forms (the floating toolbar, the
+// options dialog, the question windows): a rounded window shape with a
+// two-tone grey outline, and a title band behind the caption label in the
+// active or inactive caption colour, and the dragging of the window by that
+// label. The forms derive from ChromeForm and name their caption label.
 #include "platform/forms/Forms.h"
+#include "platform/intrinsics/Label.h"
 
 #include <cstdint>
 
@@ -23,6 +24,19 @@ protected:
 
     // The label whose size the title band takes; call it once the label exists.
     void SetCaptionLabel(QWidget* lblCaption) { lblCaption_ = lblCaption; }
+    // The same for a form's caption band, which also follows the form: the
+    // band takes the active caption colour when the form is activated and
+    // the inactive one when it is deactivated, and the label's mouse events
+    // reach lblCaption_MouseDown, lblCaption_MouseMove and lblCaption_MouseUp.
+    void SetCaptionBand(platform::Label* lblCaption);
+
+    void Form_Activate() override;
+    void Form_Deactivate() override;
+
+    // The caption band's mouse handlers: the caption drag, errors untrapped.
+    virtual void lblCaption_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    virtual void lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    virtual void lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
 
     // The caption drag, for the caption label's mouse handlers to call with
     // the label's mouse coordinates (twips). A left-button press starts it
@@ -44,4 +58,5 @@ private:
     void DrawTitleBar(platform::OLE_COLOR bandColor);
 
     QWidget* lblCaption_ = nullptr;
+    bool captionBand_ = false;
 };

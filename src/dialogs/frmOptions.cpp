@@ -46,10 +46,7 @@ frmOptions::frmOptions() : ChromeForm(QStringLiteral("frmOptions"))
     lblCaption->SetForeColor(kCaptionTextColor);
     lblCaption->SetAlignment(kAlignCenter);
     lblCaption->SetCaption(QStringLiteral("Skerrywind Options"));
-    SetCaptionLabel(lblCaption);
-    connect(lblCaption, &platform::Label::MouseDown, this, &frmOptions::lblCaption_MouseDown);
-    connect(lblCaption, &platform::Label::MouseMove, this, &frmOptions::lblCaption_MouseMove);
-    connect(lblCaption, &platform::Label::MouseUp, this, &frmOptions::lblCaption_MouseUp);
+    SetCaptionBand(lblCaption);
 
     Frame1 = new platform::Frame(this, QStringLiteral("Frame1"));
     Frame1->Move(120, 360, 4455, 1740);
@@ -160,30 +157,3 @@ void frmOptions::Form_Unload(int16_t& Cancel)
     MReg::RegSaveFormPos(*this, false);
 }
 
-void frmOptions::Form_Activate()
-{
-    DrawActiveTitleBar();
-}
-
-void frmOptions::Form_Deactivate()
-{
-    DrawInActiveTitleBar();
-}
-
-void frmOptions::lblCaption_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
-{
-    (void)Shift;
-    CaptionMouseDown(Button, X, Y);
-}
-
-void frmOptions::lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
-{
-    (void)Shift;
-    CaptionMouseMove(Button, X, Y);
-}
-
-void frmOptions::lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y)
-{
-    (void)Shift;
-    CaptionMouseUp(Button, X, Y);
-}

@@ -35,13 +35,8 @@ public:
 protected:
     void Form_Load() override;
     void Form_Unload(int16_t& Cancel) override;
-    void Form_Activate() override;
-    void Form_Deactivate() override;
 
 private:
     void cmdOk_Click();
     void cmdCancel_Click();
-    void lblCaption_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
-    void lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
-    void lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
 };

@@ -28,10 +28,7 @@ QuestionWindow::QuestionWindow(const QString& name, float clientWidth, float cli
     lblCaption->SetFont(kDefaultFont, kDefaultFontSize, true);
     lblCaption->SetForeColor(kCaptionTextColor);
     lblCaption->SetAlignment(kAlignCenter);
-    SetCaptionLabel(lblCaption);
-    connect(lblCaption, &platform::Label::MouseDown, this, &QuestionWindow::lblCaption_MouseDown);
-    connect(lblCaption, &platform::Label::MouseMove, this, &QuestionWindow::lblCaption_MouseMove);
-    connect(lblCaption, &platform::Label::MouseUp, this, &QuestionWindow::lblCaption_MouseUp);
+    SetCaptionBand(lblCaption);
 }
 
 SoftButton* QuestionWindow::NewButton(const QString& name, const char* caption, float left, float top, float width)
@@ -102,30 +99,3 @@ void QuestionWindow::Form_KeyDown(int16_t& KeyCode, int16_t& Shift)
     }
 }
 
-void QuestionWindow::Form_Activate()
-{
-    DrawActiveTitleBar();
-}
-
-void QuestionWindow::Form_Deactivate()
-{
-    DrawInActiveTitleBar();
-}
-
-void QuestionWindow::lblCaption_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
-{
-    (void)Shift;
-    CaptionMouseDown(Button, X, Y);
-}
-
-void QuestionWindow::lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
-{
-    (void)Shift;
-    CaptionMouseMove(Button, X, Y);
-}
-
-void QuestionWindow::lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y)
-{
-    (void)Shift;
-    CaptionMouseUp(Button, X, Y);
-}

@@ -41,11 +41,4 @@ protected:
     void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) override;
     void Form_Unload(int16_t& Cancel) override;
     void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) override;
-    void Form_Activate() override;
-    void Form_Deactivate() override;
-
-private:
-    void lblCaption_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
-    void lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
-    void lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
 };

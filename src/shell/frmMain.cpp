@@ -101,14 +101,10 @@ void frmMain::Form_Load()
         // 7. The first navigation: the URL argument, else the home page preference,
         //    else the browser's own home page.
         const int32_t i = MArgs::FindUrlArg();
-        if (i == -1) {
-            if (!mdlGlobals::strHomepage.isEmpty())
-                WebBrowser1->Navigate(mdlGlobals::strHomepage);
-            else
-                WebBrowser1->GoHome();
-        } else {
+        if (i == -1)
+            GoHomePage();
+        else
             WebBrowser1->Navigate(MArgs::strArgs[i]);
-        }
         // 8. Let pending window events run.
         platform::DoEvents();
     } catch (...) {
@@ -277,6 +273,14 @@ void frmMain::WebBrowser1_UnhandledMouseWheel(int16_t Shift, int32_t Delta)
     }
 }
 
+void frmMain::GoHomePage()
+{
+    if (!mdlGlobals::strHomepage.isEmpty())
+        WebBrowser1->Navigate(mdlGlobals::strHomepage);
+    else
+        WebBrowser1->GoHome();
+}
+
 void frmMain::DoCommand(Command cmd)
 {
     switch (cmd) {
@@ -304,11 +308,7 @@ void frmMain::DoCommand(Command cmd)
         WebBrowser1->Stop();
         break;
     case Command::GoHome:
-        // As the toolbar's Home.
-        if (!mdlGlobals::strHomepage.isEmpty())
-            WebBrowser1->Navigate(mdlGlobals::strHomepage);
-        else
-            WebBrowser1->GoHome();
+        GoHomePage();
         break;
     case Command::FocusAddress:
         FocusAddressBox();

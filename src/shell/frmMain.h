@@ -22,6 +22,8 @@ public:
     // Carries out one of the browser's everyday commands, as its key in
     // this window or in the toolbar asks.
     void DoCommand(MCommands::Command cmd);
+    // Opens the home page preference, else the browser's own home page.
+    void GoHomePage();
 
     // A command line that a later start of the program handed over: read by
     // the rules of the program's own, apart from them.

@@ -75,7 +75,7 @@ frmToolBar::frmToolBar() : ChromeForm(QStringLiteral("frmToolBar"))
     lblCaption->SetForeColor(platform::COLOR_HIGHLIGHTTEXT);
     lblCaption->SetAlignment(kCentred);
     lblCaption->SetFontBold(true);
-    SetCaptionLabel(lblCaption);
+    SetCaptionBand(lblCaption);
 
     // The window's name for assistive tools is its caption's.
     setAccessibleName(lblCaption->Caption());
@@ -114,9 +114,6 @@ frmToolBar::frmToolBar() : ChromeForm(QStringLiteral("frmToolBar"))
     connect(cmdHome, &platform::CommandButton::Click, this, &frmToolBar::cmdHome_Click);
     connect(cmdSearch, &platform::CommandButton::Click, this, &frmToolBar::cmdSearch_Click);
     connect(cmdGo, &SoftButton::Click, this, &frmToolBar::cmdGo_Click);
-    connect(lblCaption, &platform::Label::MouseDown, this, &frmToolBar::lblCaption_MouseDown);
-    connect(lblCaption, &platform::Label::MouseMove, this, &frmToolBar::lblCaption_MouseMove);
-    connect(lblCaption, &platform::Label::MouseUp, this, &frmToolBar::lblCaption_MouseUp);
 }
 
 void frmToolBar::LoadResIcons()
@@ -185,16 +182,6 @@ void frmToolBar::Form_KeyDown(int16_t& KeyCode, int16_t& Shift)
     platform::Forms<frmMain>().DoCommand(cmd);
 }
 
-void frmToolBar::Form_Activate()
-{
-    DrawActiveTitleBar();
-}
-
-void frmToolBar::Form_Deactivate()
-{
-    DrawInActiveTitleBar();
-}
-
 void frmToolBar::cmdBack_Click()
 {
     try {
@@ -234,10 +221,7 @@ void frmToolBar::cmdRefresh_Click()
 void frmToolBar::cmdHome_Click()
 {
     try {
-        if (!mdlGlobals::strHomepage.isEmpty())
-            browser().Navigate(mdlGlobals::strHomepage);
-        else
-            browser().GoHome();
+        platform::Forms<frmMain>().GoHomePage();
     } catch (...) {
         MErrs::ReportError(kObjectName, QStringLiteral("cmdHome_Click"), platform::Err().Number);
     }
@@ -262,12 +246,6 @@ void frmToolBar::cmdGo_Click()
         return;
     // As typed: the browser resolves what it is given.
     browser().Navigate(strURL);
-}
-
-void frmToolBar::lblCaption_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
-{
-    (void)Shift;
-    CaptionMouseDown(Button, X, Y);
 }
 
 void frmToolBar::lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y)

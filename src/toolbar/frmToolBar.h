@@ -33,8 +33,6 @@ protected:
     void Form_Load() override;
     void Form_Unload(int16_t& Cancel) override;
     void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) override;
-    void Form_Activate() override;
-    void Form_Deactivate() override;
 
 private:
     void cmdBack_Click();
@@ -44,7 +42,7 @@ private:
     void cmdHome_Click();
     void cmdSearch_Click();
     void cmdGo_Click();
-    void lblCaption_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
-    void lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
-    void lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
+    // The caption drag, its errors trapped and reported.
+    void lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y) override;
+    void lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y) override;
 };
