@@ -1,7 +1,5 @@
 #include "platform/intrinsics/CommandButton.h"
 
-#include "platform/system/Runtime.h"
-
 namespace platform {
 
 namespace {
@@ -9,18 +7,12 @@ namespace {
 constexpr int kPictureSize = 32;
 }  // namespace
 
-CommandButton::CommandButton(QWidget* parent, const QString& name) : QPushButton(parent)
+CommandButton::CommandButton(QWidget* parent, const QString& name) : Control(parent, name)
 {
-    setObjectName(name);
     setIconSize(QSize(kPictureSize, kPictureSize));
     // A press of Enter elsewhere on the form must not click it.
     setAutoDefault(false);
     connect(this, &QPushButton::clicked, this, &CommandButton::Click);
-}
-
-void CommandButton::Move(float left, float top, float width, float height)
-{
-    SetTwipsGeometry(this, left, top, width, height);
 }
 
 }  // namespace platform

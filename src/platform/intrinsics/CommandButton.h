@@ -3,12 +3,14 @@
 // that shows a picture in place of a caption, with a tooltip, twips geometry
 // and the Click event (a left-button release over it, or Space while it has
 // the focus).
+#include "platform/intrinsics/Control.h"
+
 #include <QIcon>
 #include <QPushButton>
 
 namespace platform {
 
-class CommandButton : public QPushButton {
+class CommandButton : public Control<QPushButton> {
     Q_OBJECT
     // Its events reach the program's code: an unloaded form silences them.
     Q_CLASSINFO("RaisesFormEvents", "true")
@@ -20,8 +22,6 @@ public:
     void SetPicture(const QIcon& picture) { setIcon(picture); }
     QString ToolTipText() const { return toolTip(); }
     void SetToolTipText(const QString& text) { setToolTip(text); }
-
-    void Move(float left, float top, float width, float height);
 
 signals:
     void Click();

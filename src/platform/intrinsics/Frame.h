@@ -1,13 +1,13 @@
 #pragma once
 // A frame of the forms runtime: a captioned box that holds other controls,
 // which are placed in twips relative to its top-left corner.
-#include "platform/drawing/OleColor.h"
+#include "platform/intrinsics/Control.h"
 
 #include <QGroupBox>
 
 namespace platform {
 
-class Frame : public QGroupBox {
+class Frame : public Control<QGroupBox> {
     Q_OBJECT
 public:
     Frame(QWidget* parent, const QString& name);
@@ -23,7 +23,6 @@ public:
     void SetBackColor(OLE_COLOR color);
     // The caption's font; the controls inside keep their own.
     void SetFont(const QString& name, double pointSize, bool bold = false, bool italic = false);
-    void Move(float left, float top, float width, float height);
 
 private:
     OLE_COLOR backColor_ = COLOR_BTNFACE;

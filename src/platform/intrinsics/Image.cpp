@@ -1,20 +1,12 @@
 #include "platform/intrinsics/Image.h"
 
-#include "platform/system/Runtime.h"
-
 namespace platform {
 
-Image::Image(QWidget* parent, const QString& name) : QLabel(parent)
+Image::Image(QWidget* parent, const QString& name) : Control(parent, name)
 {
-    setObjectName(name);
     // Transparent: the form shows around the picture.
     setAutoFillBackground(false);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
-}
-
-void Image::Move(float left, float top, float width, float height)
-{
-    SetTwipsGeometry(this, left, top, width, height);
 }
 
 void Image::SetPicture(const QIcon& icon, int pixels)

@@ -1,17 +1,18 @@
 #pragma once
 // An image control of the forms runtime: a windowless picture at twips
 // geometry. Without stretching, the control takes the size of its picture.
+#include "platform/intrinsics/Control.h"
+
 #include <QIcon>
 #include <QLabel>
 
 namespace platform {
 
-class Image : public QLabel {
+class Image : public Control<QLabel> {
     Q_OBJECT
 public:
     Image(QWidget* parent, const QString& name);
 
-    void Move(float left, float top, float width, float height);
     // Shows the icon at `pixels` x `pixels`, its natural size; the control
     // takes that size. A null icon clears the picture.
     void SetPicture(const QIcon& icon, int pixels);

@@ -7,21 +7,13 @@
 
 namespace platform {
 
-namespace {
-constexpr double kDefaultFontSize = 8.25;
-}  // namespace
-
-Label::Label(QWidget* parent, const QString& name) : QLabel(parent)
+Label::Label(QWidget* parent, const QString& name) : Control(parent, name)
 {
-    setObjectName(name);
     // Transparent (BackStyle 0): the parent's drawing shows through.
     setAutoFillBackground(false);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     SetForeColor(foreColor_);
-    // The forms runtime's default font for controls without one of their own.
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPointSizeF(kDefaultFontSize);
-    setFont(f);
+    setFont(FontOf(kDefaultFontName, kDefaultFontSize));
 }
 
 void Label::SetCaption(const QString& caption)
@@ -36,9 +28,7 @@ void Label::SetCaption(const QString& caption)
 void Label::SetForeColor(OLE_COLOR color)
 {
     foreColor_ = color;
-    QPalette p = palette();
-    p.setColor(QPalette::WindowText, TranslateColor(color));
-    setPalette(p);
+    SetPaletteColor(QPalette::WindowText, color);
 }
 
 void Label::SetAlignment(int16_t alignment)
@@ -55,10 +45,7 @@ void Label::SetAutoSize(bool on)
 
 void Label::SetFont(const QString& name, double pointSize, bool bold, bool italic)
 {
-    QFont f(name);
-    f.setPointSizeF(pointSize);
-    f.setBold(bold);
-    f.setItalic(italic);
+    QFont f = FontOf(name, pointSize, bold, italic);
     f.setUnderline(font().underline());
     setFont(f);
     fitText();
@@ -85,16 +72,6 @@ void Label::fitText()
     if (autoSize_)
         resize(sizeHint());
 }
-
-float Label::Left() const { return float(TwipsX(x())); }
-float Label::Top() const { return float(TwipsY(y())); }
-float Label::Width() const { return float(TwipsX(width())); }
-float Label::Height() const { return float(TwipsY(height())); }
-void Label::SetLeft(float twips) { move(PixelsX(twips), y()); }
-void Label::SetTop(float twips) { move(x(), PixelsY(twips)); }
-void Label::SetWidth(float twips) { resize(std::max(0, PixelsX(twips)), height()); }
-void Label::SetHeight(float twips) { resize(width(), std::max(0, PixelsY(twips))); }
-void Label::Move(float left, float top, float width, float height) { SetTwipsGeometry(this, left, top, width, height); }
 
 void Label::mousePressEvent(QMouseEvent* event)
 {

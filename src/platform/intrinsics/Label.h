@@ -2,14 +2,14 @@
 // A label of the forms runtime: a windowless caption with twips geometry,
 // a foreground colour, an optional size that follows the text (AutoSize),
 // a tag string, and the Change and mouse events.
-#include "platform/drawing/OleColor.h"
+#include "platform/intrinsics/Control.h"
 
 #include <QLabel>
 #include <cstdint>
 
 namespace platform {
 
-class Label : public QLabel {
+class Label : public Control<QLabel> {
     Q_OBJECT
     // Its events reach the program's code: an unloaded form silences them.
     Q_CLASSINFO("RaisesFormEvents", "true")
@@ -32,16 +32,6 @@ public:
     void SetFontUnderline(bool on);
     bool FontBold() const { return font().bold(); }
     void SetFontBold(bool on);
-
-    float Left() const;
-    float Top() const;
-    float Width() const;
-    float Height() const;
-    void SetLeft(float twips);
-    void SetTop(float twips);
-    void SetWidth(float twips);
-    void SetHeight(float twips);
-    void Move(float left, float top, float width, float height);
 
 signals:
     void Change();

@@ -32,9 +32,8 @@ int16_t KeyAsciiOf(const QKeyEvent& event)
     return static_cast<int16_t>(typed.at(0).unicode());
 }
 
-TextBox::TextBox(QWidget* parent, const QString& name) : QLineEdit(parent)
+TextBox::TextBox(QWidget* parent, const QString& name) : Control(parent, name)
 {
-    setObjectName(name);
     setFrame(false);
     SetMaxLength(0);
     SetBackColor(backColor_);
@@ -43,9 +42,7 @@ TextBox::TextBox(QWidget* parent, const QString& name) : QLineEdit(parent)
 
 void TextBox::SetFont(const QString& name, double pointSize)
 {
-    QFont f(name);
-    f.setPointSizeF(pointSize);
-    setFont(f);
+    setFont(FontOf(name, pointSize));
 }
 
 void TextBox::SetAlignment(int16_t alignment)
@@ -90,19 +87,8 @@ void TextBox::SetMaxLength(int32_t length)
 void TextBox::SetBackColor(OLE_COLOR color)
 {
     backColor_ = color;
-    QPalette p = palette();
-    p.setColor(QPalette::Base, TranslateColor(color));
-    setPalette(p);
+    SetPaletteColor(QPalette::Base, color);
 }
-
-float TextBox::Left() const { return float(TwipsX(x())); }
-float TextBox::Top() const { return float(TwipsY(y())); }
-float TextBox::Width() const { return float(TwipsX(width())); }
-float TextBox::Height() const { return float(TwipsY(height())); }
-void TextBox::SetLeft(float twips) { move(PixelsX(twips), y()); }
-void TextBox::SetTop(float twips) { move(x(), PixelsY(twips)); }
-void TextBox::SetWidth(float twips) { resize(std::max(0, PixelsX(twips)), height()); }
-void TextBox::SetHeight(float twips) { resize(width(), std::max(0, PixelsY(twips))); }
 
 void TextBox::keyPressEvent(QKeyEvent* event)
 {

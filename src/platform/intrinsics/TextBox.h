@@ -3,14 +3,14 @@
 // properties under their runtime names, twips geometry, and its events with
 // their arguments passed by reference, so that a handler may change them
 // (a KeyPress handler that sets KeyAscii to 0 keeps the character out).
-#include "platform/drawing/OleColor.h"
+#include "platform/intrinsics/Control.h"
 
 #include <QLineEdit>
 #include <cstdint>
 
 namespace platform {
 
-class TextBox : public QLineEdit {
+class TextBox : public Control<QLineEdit> {
     Q_OBJECT
     // Its events reach the program's code: an unloaded form silences them.
     Q_CLASSINFO("RaisesFormEvents", "true")
@@ -42,15 +42,6 @@ public:
     // A character shown in place of each typed one; empty shows the text.
     QString PasswordChar() const { return passwordChar_; }
     void SetPasswordChar(const QString& character);
-
-    float Left() const;
-    float Top() const;
-    float Width() const;
-    float Height() const;
-    void SetLeft(float twips);
-    void SetTop(float twips);
-    void SetWidth(float twips);
-    void SetHeight(float twips);
 
 signals:
     void KeyPress(int16_t& KeyAscii);
