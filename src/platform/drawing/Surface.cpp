@@ -42,39 +42,40 @@ void Surface::Cls()
     Changed();
 }
 
-void Surface::Line(double x1, double y1, double x2, double y2, OLE_COLOR color)
+void Surface::Draw(const std::function<void(QPainter&)>& draw)
 {
     Resize();
     if (inert_ || image_.isNull())
         return;
     QPainter p(&image_);
-    p.setPen(QPen(TranslateColor(color), 0));
-    p.drawLine(QPoint(PixelsX(x1), PixelsY(y1)), QPoint(PixelsX(x2), PixelsY(y2)));
+    draw(p);
     Changed();
+}
+
+void Surface::Line(double x1, double y1, double x2, double y2, OLE_COLOR color)
+{
+    Draw([&](QPainter& p) {
+        p.setPen(QPen(TranslateColor(color), 0));
+        p.drawLine(QPoint(PixelsX(x1), PixelsY(y1)), QPoint(PixelsX(x2), PixelsY(y2)));
+    });
 }
 
 void Surface::FilledBox(double x1, double y1, double x2, double y2, OLE_COLOR color)
 {
-    Resize();
-    if (inert_ || image_.isNull())
-        return;
-    QPainter p(&image_);
-    const QPoint a(PixelsX(x1), PixelsY(y1));
-    const QPoint b(PixelsX(x2), PixelsY(y2));
-    p.fillRect(QRect(a, b).normalized(), TranslateColor(color));
-    Changed();
+    Draw([&](QPainter& p) {
+        const QPoint a(PixelsX(x1), PixelsY(y1));
+        const QPoint b(PixelsX(x2), PixelsY(y2));
+        p.fillRect(QRect(a, b).normalized(), TranslateColor(color));
+    });
 }
 
 void Surface::FillRegion(const Region& region, OLE_COLOR color)
 {
-    Resize();
-    if (inert_ || image_.isNull())
-        return;
-    QPainter p(&image_);
-    const QColor fill = TranslateColor(color);
-    for (const QRect& rect : region.Pixels())
-        p.fillRect(rect, fill);
-    Changed();
+    Draw([&](QPainter& p) {
+        const QColor fill = TranslateColor(color);
+        for (const QRect& rect : region.Pixels())
+            p.fillRect(rect, fill);
+    });
 }
 
 void Surface::Paint(QPainter& painter) const

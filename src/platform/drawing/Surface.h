@@ -6,6 +6,8 @@
 
 #include <QImage>
 
+#include <functional>
+
 class QPainter;
 class QWidget;
 
@@ -41,6 +43,10 @@ public:
     const QImage& Image() const { return image_; }
 
 private:
+    // One drawing: the image follows the owner's size first, `draw` paints
+    // on it, and the owner repaints. Nothing is drawn once the owner is
+    // inert, or while it has no size.
+    void Draw(const std::function<void(QPainter&)>& draw);
     // Schedules the owner's repaint after a drawing.
     void Changed();
 

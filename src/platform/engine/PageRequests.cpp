@@ -87,14 +87,6 @@ void PageRequest::Withdraw()
     emit Withdrawn();
 }
 
-bool PageRequest::answer()
-{
-    if (!IsOpen())
-        return false;
-    answered_ = true;
-    return true;
-}
-
 // ---- SignInRequest ----
 
 SignInRequest::SignInRequest(const QString& origin, const QString& realm, bool proxy, bool refused,
@@ -105,18 +97,11 @@ SignInRequest::SignInRequest(const QString& origin, const QString& realm, bool p
 
 void SignInRequest::SignIn(const QString& user, const QString& password)
 {
-    if (!answer())
-        return;
-    signedIn_ = true;
-    user_ = user;
-    password_ = password;
-    emit Answered();
-}
-
-void SignInRequest::Cancel()
-{
-    if (answer())
-        emit Answered();
+    answer([&] {
+        signedIn_ = true;
+        user_ = user;
+        password_ = password;
+    });
 }
 
 // ---- SignInMemory ----
@@ -148,16 +133,7 @@ CertificateRequest::CertificateRequest(const QString& origin, const QString& hos
 
 void CertificateRequest::Proceed()
 {
-    if (!answer())
-        return;
-    proceeding_ = overridable_;
-    emit Answered();
-}
-
-void CertificateRequest::Refuse()
-{
-    if (answer())
-        emit Answered();
+    answer([this] { proceeding_ = overridable_; });
 }
 
 // ---- PermissionRequest ----
@@ -169,16 +145,7 @@ PermissionRequest::PermissionRequest(const QString& origin, Kind kind, QObject* 
 
 void PermissionRequest::Grant()
 {
-    if (!answer())
-        return;
-    granted_ = true;
-    emit Answered();
-}
-
-void PermissionRequest::Deny()
-{
-    if (answer())
-        emit Answered();
+    answer([this] { granted_ = true; });
 }
 
 // ---- FullScreenRequest ----
@@ -190,16 +157,7 @@ FullScreenRequest::FullScreenRequest(const QString& origin, bool on, QObject* pa
 
 void FullScreenRequest::Accept()
 {
-    if (!answer())
-        return;
-    accepted_ = true;
-    emit Answered();
-}
-
-void FullScreenRequest::Reject()
-{
-    if (answer())
-        emit Answered();
+    answer([this] { accepted_ = true; });
 }
 
 // ---- PageDialogRequest ----
@@ -212,25 +170,15 @@ PageDialogRequest::PageDialogRequest(const QString& origin, Kind kind, const QSt
 
 void PageDialogRequest::Accept(const QString& text)
 {
-    if (!answer())
-        return;
-    accepted_ = true;
-    text_ = text;
-    emit Answered();
-}
-
-void PageDialogRequest::Cancel()
-{
-    if (answer())
-        emit Answered();
+    answer([&] {
+        accepted_ = true;
+        text_ = text;
+    });
 }
 
 void PageDialogRequest::StopDialogs()
 {
-    if (!answer())
-        return;
-    stopped_ = true;
-    emit Answered();
+    answer([this] { stopped_ = true; });
 }
 
 }  // namespace platform

@@ -51,7 +51,7 @@ public:
     void Withdraw();
     // Answers no: cancels a sign-in or a dialog, denies a permission,
     // refuses a certificate or full screen.
-    virtual void Refuse() = 0;
+    void Refuse() { answer([] {}); }
 
 signals:
     void Answered();
@@ -59,9 +59,18 @@ signals:
 
 protected:
     PageRequest(const QString& origin, QObject* parent);
-    // Marks the request answered; false (and nothing happens) when it was
-    // answered or withdrawn before.
-    bool answer();
+    // The first answer: marks the request answered, lets `take` keep what
+    // the answer gives, and emits Answered(). An answer after the first, or
+    // after the request was withdrawn, does nothing.
+    template <class Take>
+    void answer(Take take)
+    {
+        if (!IsOpen())
+            return;
+        answered_ = true;
+        take();
+        emit Answered();
+    }
 
 private:
     QString origin_;
@@ -90,8 +99,7 @@ public:
     QString UserName() const { return userName_; }
 
     void SignIn(const QString& user, const QString& password);
-    void Cancel();
-    void Refuse() override { Cancel(); }
+    void Cancel() { Refuse(); }
 
     bool SignedIn() const { return signedIn_; }
     QString User() const { return user_; }
@@ -150,7 +158,6 @@ public:
 
     // Goes on to the site; refused (like Refuse) when not overridable.
     void Proceed();
-    void Refuse() override;
 
     bool Proceeding() const { return proceeding_; }
 
@@ -183,8 +190,7 @@ public:
     Kind What() const { return kind_; }
 
     void Grant();
-    void Deny();
-    void Refuse() override { Deny(); }
+    void Deny() { Refuse(); }
 
     bool Granted() const { return granted_; }
 
@@ -202,8 +208,7 @@ public:
     bool On() const { return on_; }
 
     void Accept();
-    void Reject();
-    void Refuse() override { Reject(); }
+    void Reject() { Refuse(); }
 
     bool Accepted() const { return accepted_; }
 
@@ -234,12 +239,11 @@ public:
     // OK, with a prompt's text; a leave question's Leave.
     void Accept(const QString& text = QString());
     // Cancel; an alert takes it as OK, a leave question as Stay.
-    void Cancel();
+    void Cancel() { Refuse(); }
     // Cancel, and answer every later dialog of this page as cancelled until
     // it navigates. A leave question is answered Leave: a page whose
     // dialogs are stopped is never kept.
     void StopDialogs();
-    void Refuse() override { Cancel(); }
 
     bool Accepted() const { return accepted_; }
     QString Text() const { return text_; }
