@@ -4,25 +4,17 @@
 // on the same graphics path as the program and is the same size as the
 // program's main window, so the two differ only in what the program adds.
 //   bare_window <address>
+#include "BareWindow.h"
 #include "platform/engine/GraphicsPath.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLoggingCategory>
-#include <QStatusBar>
-#include <QVBoxLayout>
 #include <QWebEnginePage>
-#include <QWebEngineView>
 
 // The same category the program logs its captions in, off unless tools/bench
 // turns it on.
 Q_LOGGING_CATEGORY(lcBench, "skerrywind.bench", QtWarningMsg)
-
-namespace {
-// The main window's client area at 96 dpi: 4575 x 3015 twips.
-constexpr int kClientWidth = 305;
-constexpr int kClientHeight = 201;
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -33,14 +25,9 @@ int main(int argc, char** argv)
 
     QWidget window;
     window.setWindowTitle(QStringLiteral("Bare"));
-    auto* layout = new QVBoxLayout(&window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto* view = new QWebEngineView(&window);
-    auto* status = new QStatusBar(&window);
-    layout->addWidget(view, 1);
-    layout->addWidget(status);
-    window.resize(kClientWidth, kClientHeight);
+    const BareWindow bare = LayOutBareWindow(window);
+    QWebEngineView* view = bare.view;
+    QStatusBar* status = bare.status;
 
     QObject::connect(view, &QWebEngineView::titleChanged, &window, &QWidget::setWindowTitle);
     QObject::connect(&window, &QWidget::windowTitleChanged, [](const QString& title) {

@@ -20,6 +20,7 @@
 //   link and frmMain's StatusTextChange handler shows it. A move the engine
 //   does not answer within half a second is replaced by the host's signal sent
 //   directly, and counted apart.
+#include "BareWindow.h"
 #include "platform/system/Application.h"
 #include "platform/system/BenchLog.h"
 #include "platform/engine/GraphicsPath.h"
@@ -27,8 +28,6 @@
 #include "shell/frmMain.h"
 
 #include <QApplication>
-#include <QStatusBar>
-#include <QVBoxLayout>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMouseEvent>
@@ -49,9 +48,6 @@ constexpr int kHoverSteps = 3;
 const QPoint kHoverPoints[kHoverSteps] = {{40, 20}, {40, 70}, {250, 130}};
 const char* const kHoverTargets[kHoverSteps] = {"#first", "#second", ""};
 const QPoint kRestPoint = kHoverPoints[2];
-// The main window's client area at 96 dpi, for the bare window.
-constexpr int kClientWidth = 305;
-constexpr int kClientHeight = 201;
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
@@ -107,14 +103,9 @@ void driveProgram(Target& target)
 // The bare window: the engine's view above a status bar, nothing else.
 void driveBare(Target& target, QWidget& window)
 {
-    auto* layout = new QVBoxLayout(&window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto* view = new QWebEngineView(&window);
-    auto* status = new QStatusBar(&window);
-    layout->addWidget(view, 1);
-    layout->addWidget(status);
-    window.resize(kClientWidth, kClientHeight);
+    const BareWindow bare = LayOutBareWindow(window);
+    QWebEngineView* view = bare.view;
+    QStatusBar* status = bare.status;
     window.show();
     target.view = view;
     target.navigate = [view](const QString& url) { view->load(QUrl(url)); };

@@ -13,6 +13,9 @@ constexpr float kCaptionHeight = 225;
 constexpr float kCaptionRightGap = 15;
 constexpr float kButtonHeight = 375;
 constexpr float kTextBoxHeight = 285;
+constexpr float kMessageLeft = 240;
+constexpr float kMessageTop = 420;
+constexpr float kMessageWidth = 4920;
 }  // namespace
 
 QuestionWindow::QuestionWindow(const QString& name, float clientWidth, float clientHeight) : ChromeForm(name)
@@ -43,6 +46,14 @@ SoftText* QuestionWindow::NewTextBox(const QString& name, float left, float top,
     auto* box = new SoftText(this, name, SoftText::Stored{}.Bag());
     box->Move(left, top, width, kTextBoxHeight);
     return box;
+}
+
+platform::Label* QuestionWindow::NewMessageLabel(const QString& name, float height)
+{
+    auto* label = new platform::Label(this, name);
+    label->Move(kMessageLeft, kMessageTop, kMessageWidth, height);
+    label->setWordWrap(true);
+    return label;
 }
 
 void QuestionWindow::ShowOver(const QString& caption)

@@ -30,6 +30,9 @@ protected:
     SoftButton* NewButton(const QString& name, const char* caption, float left, float top, float width);
     // An empty flat text box at (left, top) twips.
     SoftText* NewTextBox(const QString& name, float left, float top, float width);
+    // The question's text: a word-wrapped label under the caption band, as
+    // wide as the buttons' row, `height` twips high.
+    platform::Label* NewMessageLabel(const QString& name, float height);
 
     // Return and Escape. Nothing happens while the window is hidden.
     virtual void DefaultAnswer() = 0;

@@ -9,9 +9,7 @@ constexpr float kClientHeight = 2100;
 
 frmAsk::frmAsk() : QuestionWindow(QStringLiteral("frmAsk"), kClientWidth, kClientHeight)
 {
-    lblPrompt = new platform::Label(this, QStringLiteral("lblPrompt"));
-    lblPrompt->Move(240, 420, 4920, 1020);
-    lblPrompt->setWordWrap(true);
+    lblPrompt = NewMessageLabel(QStringLiteral("lblPrompt"), 1020);
 
     cmdYes = NewButton(QStringLiteral("cmdYes"), "Yes", 2640, 1560, 1335);
     connect(cmdYes, &SoftButton::Click, this, &frmAsk::cmdYes_Click);

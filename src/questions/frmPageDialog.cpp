@@ -13,9 +13,7 @@ constexpr int kMessageChars = 600;
 
 frmPageDialog::frmPageDialog() : QuestionWindow(QStringLiteral("frmPageDialog"), kClientWidth, kClientHeight)
 {
-    lblMessage = new platform::Label(this, QStringLiteral("lblMessage"));
-    lblMessage->Move(240, 420, 4920, 1020);
-    lblMessage->setWordWrap(true);
+    lblMessage = NewMessageLabel(QStringLiteral("lblMessage"), 1020);
     lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     txtValue = NewTextBox(QStringLiteral("txtValue"), 240, 1500, 4920);

@@ -15,9 +15,7 @@ const QString kPasswordChar = QStringLiteral("*");
 
 frmSignIn::frmSignIn() : QuestionWindow(QStringLiteral("frmSignIn"), kClientWidth, kClientHeight)
 {
-    lblRealm = new platform::Label(this, QStringLiteral("lblRealm"));
-    lblRealm->Move(240, 420, 4920, 435);
-    lblRealm->setWordWrap(true);
+    lblRealm = NewMessageLabel(QStringLiteral("lblRealm"), 435);
 
     lblRefused = new platform::Label(this, QStringLiteral("lblRefused"));
     lblRefused->Move(240, 870, 4920, 225);
