@@ -84,23 +84,6 @@ void ChromeForm::Form_Deactivate()
 void ChromeForm::lblCaption_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
 {
     (void)Shift;
-    CaptionMouseDown(Button, X, Y);
-}
-
-void ChromeForm::lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
-{
-    (void)Shift;
-    CaptionMouseMove(Button, X, Y);
-}
-
-void ChromeForm::lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y)
-{
-    (void)Shift;
-    CaptionMouseUp(Button, X, Y);
-}
-
-void ChromeForm::CaptionMouseDown(int16_t Button, float X, float Y)
-{
     if (Button != platform::vbLeftButton)
         return;
     blnDragging = true;
@@ -108,9 +91,10 @@ void ChromeForm::CaptionMouseDown(int16_t Button, float X, float Y)
     lngDragY = platform::CLng(Y);
 }
 
-void ChromeForm::CaptionMouseMove(int16_t Button, float X, float Y)
+void ChromeForm::lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
 {
     (void)Button;
+    (void)Shift;
     if (!blnDragging)
         return;
     // Computed before anything changes, so a position that cannot be applied
@@ -120,9 +104,10 @@ void ChromeForm::CaptionMouseMove(int16_t Button, float X, float Y)
     Move(float(newLeft), float(newTop));
 }
 
-void ChromeForm::CaptionMouseUp(int16_t Button, float X, float Y)
+void ChromeForm::lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y)
 {
     (void)Button;
+    (void)Shift;
     (void)X;
     (void)Y;
     blnDragging = false;

@@ -33,20 +33,16 @@ protected:
     void Form_Activate() override;
     void Form_Deactivate() override;
 
-    // The caption band's mouse handlers: the caption drag, errors untrapped.
+    // The caption drag, with the label's mouse coordinates (twips). A
+    // left-button press starts it (other buttons are ignored); each move
+    // while dragging moves the window by the pointer's displacement since
+    // the press, so the pressed point stays under the pointer; a release of
+    // any button ends it. No snapping, no clamping to the screen, no
+    // threshold. None of them traps errors; a form that traps them overrides
+    // the handler and calls this one inside its trap.
     virtual void lblCaption_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
     virtual void lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
     virtual void lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
-
-    // The caption drag, for the caption label's mouse handlers to call with
-    // the label's mouse coordinates (twips). A left-button press starts it
-    // (other buttons are ignored); each move while dragging moves the window
-    // by the pointer's displacement since the press, so the pressed point
-    // stays under the pointer; a release of any button ends it. No snapping,
-    // no clamping to the screen, no threshold. None of them traps errors.
-    void CaptionMouseDown(int16_t Button, float X, float Y);
-    void CaptionMouseMove(int16_t Button, float X, float Y);
-    void CaptionMouseUp(int16_t Button, float X, float Y);
 
     // A caption drag is in progress; the form clears it when it loads.
     bool blnDragging = false;

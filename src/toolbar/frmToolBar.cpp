@@ -250,9 +250,8 @@ void frmToolBar::cmdGo_Click()
 
 void frmToolBar::lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
 {
-    (void)Shift;
     try {
-        CaptionMouseMove(Button, X, Y);
+        ChromeForm::lblCaption_MouseMove(Button, Shift, X, Y);
     } catch (...) {
         MErrs::ReportError(kObjectName, QStringLiteral("lblCaption_MouseMove"), platform::Err().Number);
     }
@@ -260,9 +259,8 @@ void frmToolBar::lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, fl
 
 void frmToolBar::lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y)
 {
-    (void)Shift;
     try {
-        CaptionMouseUp(Button, X, Y);
+        ChromeForm::lblCaption_MouseUp(Button, Shift, X, Y);
     } catch (...) {
         MErrs::ReportError(kObjectName, QStringLiteral("lblCaption_MouseUp"), platform::Err().Number);
     }
