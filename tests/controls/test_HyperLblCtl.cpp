@@ -1,7 +1,7 @@
 // HyperLblCtl: underline on hover with one event per transition, the click
 // that launches the link target, its size following the text, and the
 // stored properties.
-#include "FakePointer.h"
+#include "ControlsTest.h"
 #include "TestSupport.h"
 
 #include "controls/HyperLblCtl.h"
@@ -12,21 +12,14 @@
 
 using platform::PropertyBag;
 
-class TestHyperLblCtl : public QObject {
+class TestHyperLblCtl : public skwtest::ControlsTest {
     Q_OBJECT
 
-    std::unique_ptr<QWidget> host;
-    std::unique_ptr<skwtest::FakePointer> pointer;
     QStringList launched;
 
     HyperLblCtl* Place(const PropertyBag& bag)
     {
-        auto* link = new HyperLblCtl(host.get(), QStringLiteral("HyperLblCtl1"), bag);
-        link->Move(300, 300, 3000, 600);
-        host->show();
-        if (!QTest::qWaitForWindowExposed(host.get()))
-            qFatal("host not shown");
-        return link;
+        return PlaceOnHost<HyperLblCtl>(QStringLiteral("HyperLblCtl1"), bag, 300, 300, 3000, 600);
     }
     static platform::Label* Label(HyperLblCtl* link) { return link->findChild<platform::Label*>(QStringLiteral("lblLabel")); }
     static void Tick(HyperLblCtl* link) { skwtest::FireTimer(link, "Timer1"); }
@@ -34,18 +27,14 @@ class TestHyperLblCtl : public QObject {
 private slots:
     void init()
     {
-        skwtest::FreshUserFolders();
-        host = std::make_unique<QWidget>();
-        host->setGeometry(100, 100, 300, 150);
-        pointer = std::make_unique<skwtest::FakePointer>();
+        ControlsTest::init();
         launched.clear();
         platform::SetOpenUrlHook([this](const QString& target) { launched << target; });
     }
     void cleanup()
     {
         platform::SetOpenUrlHook({});
-        pointer.reset();
-        host.reset();
+        ControlsTest::cleanup();
     }
 
     void hoverUnderlinesOncePerTransition()

@@ -1,6 +1,6 @@
 // SoftButton: its frame for every look, hover and press sequences with their
 // events, the stored properties, and the warning for an unknown border type.
-#include "FakePointer.h"
+#include "ControlsTest.h"
 #include "TestSupport.h"
 
 #include "controls/SoftButton.h"
@@ -41,21 +41,13 @@ const QString kHeld = Expect(kBlack, kWhite);
 const QString kPressedByResize = Expect(kGrey, kLightGrey);
 }  // namespace
 
-class TestSoftButton : public QObject {
+class TestSoftButton : public skwtest::ControlsTest {
     Q_OBJECT
-
-    std::unique_ptr<QWidget> host;
-    std::unique_ptr<skwtest::FakePointer> pointer;
 
     // A button as the hosts store it, 80 x 30 pixels at (20, 20).
     SoftButton* Place(const PropertyBag& bag = {{"caption", "Go"}, {"enabled", true}, {"border", 2}, {"backcolor", 0x8000000F}})
     {
-        auto* cmd = new SoftButton(host.get(), QStringLiteral("cmdGo"), bag);
-        cmd->Move(300, 300, 1200, 450);
-        host->show();
-        if (!QTest::qWaitForWindowExposed(host.get()))
-            qFatal("host not shown");
-        return cmd;
+        return PlaceOnHost<SoftButton>(QStringLiteral("cmdGo"), bag, 300, 300, 1200, 450);
     }
     static QWidget* CoverOf(SoftButton* cmd) { return cmd->findChild<QWidget*>(QStringLiteral("Cover")); }
     static void Tick(SoftButton* cmd) { skwtest::FireTimer(cmd, "tmrMouseMonitor"); }
@@ -73,20 +65,6 @@ class TestSoftButton : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        skwtest::FreshUserFolders();
-        skwtest::ClearBoxes();
-        host = std::make_unique<QWidget>();
-        host->setGeometry(100, 100, 300, 150);
-        pointer = std::make_unique<skwtest::FakePointer>();
-    }
-    void cleanup()
-    {
-        pointer.reset();
-        host.reset();
-    }
-
     void normalLookFollowsBorderType_data()
     {
         QTest::addColumn<int>("border");

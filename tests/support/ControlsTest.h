@@ -1,0 +1,46 @@
+#pragma once
+// The fixture of the tests of the flat controls: before each test function
+// fresh user folders, no message boxes, a host window 300 x 150 pixels at
+// (100, 100) and a pointer the test moves by hand; after it, the pointer and
+// the host (with the controls on it) gone. A test class derives from it,
+// and calls its init() and cleanup() from its own where it has them.
+#include "FakePointer.h"
+
+#include "platform/forms/PropertyBag.h"
+
+#include <QObject>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+namespace skwtest {
+
+class ControlsTest : public QObject {
+    Q_OBJECT
+protected:
+    // A control loaded from `bag` and moved to `left`, `top`, `width`,
+    // `height` (twips) on the host, which is shown.
+    template <class Control>
+    Control* PlaceOnHost(const QString& name, const platform::PropertyBag& bag, float left, float top, float width,
+                         float height)
+    {
+        auto* control = new Control(host.get(), name, bag);
+        control->Move(left, top, width, height);
+        ShowHost();
+        return control;
+    }
+    // Shows the host and waits until it is exposed; a host that never shows
+    // ends the test program.
+    void ShowHost();
+
+    std::unique_ptr<QWidget> host;
+    std::unique_ptr<FakePointer> pointer;
+
+protected slots:
+    void init();
+    // The pointer first: it stands in for the program's own tracking.
+    void cleanup();
+};
+
+}  // namespace skwtest
