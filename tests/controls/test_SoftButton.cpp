@@ -10,13 +10,9 @@
 
 using platform::OLE_COLOR;
 using platform::PropertyBag;
+using namespace skwtest::frame;
 
 namespace {
-constexpr OLE_COLOR kLightGrey = 0xE0E0E0;
-constexpr OLE_COLOR kGrey = 0x808080;
-constexpr OLE_COLOR kBlack = 0x000000;
-constexpr OLE_COLOR kWhite = 0xFFFFFF;
-
 // The outermost pixel ring, sampled at the middle of each side:
 // "left top bottom right".
 QString Ring(QWidget* w)

@@ -6,6 +6,7 @@
 // and calls its init() and cleanup() from its own where it has them.
 #include "FakePointer.h"
 
+#include "platform/drawing/OleColor.h"
 #include "platform/forms/PropertyBag.h"
 
 #include <QObject>
@@ -15,6 +16,15 @@
 #include <memory>
 
 namespace skwtest {
+
+// The colours the controls draw their frames in (0x00BBGGRR); a test names
+// them after `using namespace skwtest::frame;`.
+namespace frame {
+constexpr platform::OLE_COLOR kLightGrey = 0xE0E0E0;
+constexpr platform::OLE_COLOR kGrey = 0x808080;
+constexpr platform::OLE_COLOR kBlack = 0x000000;
+constexpr platform::OLE_COLOR kWhite = 0xFFFFFF;
+}  // namespace frame
 
 class ControlsTest : public QObject {
     Q_OBJECT
