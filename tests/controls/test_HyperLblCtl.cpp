@@ -37,11 +37,15 @@ private slots:
         ControlsTest::cleanup();
     }
 
+    // Each event comes with the look of its state already drawn.
     void hoverUnderlinesOncePerTransition()
     {
         HyperLblCtl* link = Place({{"linkurl", "https://example.org/"}, {"label", "example.org"}});
         QSignalSpy over(link, &HyperLblCtl::MouseOver);
         QSignalSpy out(link, &HyperLblCtl::MouseOut);
+        QList<bool> underlinedAtEvents;
+        for (auto event : {&HyperLblCtl::MouseOver, &HyperLblCtl::MouseOut})
+            connect(link, event, this, [&] { underlinedAtEvents << Label(link)->FontUnderline(); });
         QVERIFY(!Label(link)->FontUnderline());
         pointer->MoveOnto(link);
         Tick(link);
@@ -55,6 +59,7 @@ private slots:
         QVERIFY(!Label(link)->FontUnderline());
         QCOMPARE(out.count(), 1);
         QCOMPARE(over.count(), 1);
+        QCOMPARE(underlinedAtEvents, (QList<bool>{true, false}));
     }
 
     void releaseDecidesTheLaunch_data()

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include "controls/SoftButton.h"
+#include "platform/forms/Timer.h"
 #include "platform/intrinsics/Label.h"
 
 #include <QSignalSpy>
@@ -80,11 +81,19 @@ private slots:
         QCOMPARE(QColor(img.pixel(1, 1)), platform::TranslateColor(platform::COLOR_BTNFACE));
     }
 
+    // The pointer is polled every 10 ms; each event comes with the frame of
+    // its state already drawn.
     void hoverGivesOneEventPerTransition()
     {
         SoftButton* cmd = Place();
+        const auto* monitor = cmd->findChild<platform::Timer*>(QStringLiteral("tmrMouseMonitor"));
+        QVERIFY(monitor->Enabled());
+        QCOMPARE(monitor->Interval(), 10);
         QSignalSpy over(cmd, &SoftButton::MouseOver);
         QSignalSpy out(cmd, &SoftButton::MouseOut);
+        QStringList framesAtEvents;
+        for (auto event : {&SoftButton::MouseOver, &SoftButton::MouseOut})
+            connect(cmd, event, this, [&] { framesAtEvents << Ring(cmd); });
         pointer->MoveOnto(cmd);
         Tick(cmd);
         Tick(cmd);
@@ -98,6 +107,7 @@ private slots:
         QCOMPARE(out.count(), 1);
         QCOMPARE(over.count(), 1);
         QCOMPARE(Ring(cmd), kNormal);
+        QCOMPARE(framesAtEvents, (QStringList{kOver, kNormal}));
     }
 
     void windowLyingOverTheButtonCountsAsAway()

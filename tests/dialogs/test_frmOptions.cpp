@@ -2,6 +2,7 @@
 // the unset marker, the toolbar following the choice at once (also after
 // F4), and its stored position.
 #include "Dialogs.h"
+#include "FakePointer.h"
 #include "FormsTest.h"
 #include "TestSupport.h"
 
@@ -16,12 +17,17 @@
 
 #include <QWindow>
 
+using skwtest::ImagePixel;
 using skwtest::OpenOptions;
+using skwtest::Rgb;
 using skwtest::StorePref;
 using skwtest::StoredPref;
 
 namespace {
 bool toolbarShown() { return platform::Forms<frmToolBar>().isVisible(); }
+
+// A colour of the dialog's title band, well inside it.
+QRgb bandPixel(frmOptions& options) { return ImagePixel(options, 150, 7); }
 }  // namespace
 
 class TestFrmOptions : public skwtest::FormsTest {
@@ -139,6 +145,42 @@ private slots:
 
         skwtest::Click(OpenOptions().cmdOk);
         QVERIFY(toolbarShown());
+    }
+
+    // The title band shows the inactive caption colour while another window
+    // is active, the active one again when the dialog is. A left-button drag
+    // by the caption moves the dialog with the pointer, the pressed point
+    // staying under it, until the button is released; other buttons drag
+    // nothing.
+    void captionBandAndDrag()
+    {
+        QVERIFY(Rgb(platform::COLOR_ACTIVECAPTION) != Rgb(platform::COLOR_INACTIVECAPTION));
+        frmMain& main = platform::Forms<frmMain>();
+        main.Show();
+        frmOptions& options = OpenOptions();
+        options.windowHandle()->requestActivate();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), options.windowHandle());
+        QCOMPARE(bandPixel(options), Rgb(platform::COLOR_ACTIVECAPTION));
+        main.windowHandle()->requestActivate();
+        QTRY_COMPARE(bandPixel(options), Rgb(platform::COLOR_INACTIVECAPTION));
+        options.windowHandle()->requestActivate();
+        QTRY_COMPARE(bandPixel(options), Rgb(platform::COLOR_ACTIVECAPTION));
+
+        options.Move(1500, 900);
+        const QPoint pressed(100, 8);
+        const QPoint displacement(60, -30);
+        const auto pointerAt = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint local) {
+            skwtest::SendMouse(options.lblCaption, type, button, held, local);
+        };
+        pointerAt(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, pressed);
+        pointerAt(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, pressed + displacement);
+        QCOMPARE(QPointF(options.Left(), options.Top()), QPointF(1500 + 15 * 60, 900 - 15 * 30));
+        // The pointer rests: the caption has moved under it, back to the pressed point.
+        pointerAt(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, pressed);
+        pointerAt(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, pressed);
+        pointerAt(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, pressed);
+        pointerAt(QEvent::MouseMove, Qt::NoButton, Qt::RightButton, pressed + displacement);
+        QCOMPARE(QPointF(options.Left(), options.Top()), QPointF(1500 + 15 * 60, 900 - 15 * 30));
     }
 
     // Closing the main window with both dialogs loaded ends the program; the
