@@ -42,6 +42,8 @@ void FormsTest::init()
 void FormsTest::cleanup()
 {
     UnloadForms<frmMain>();
+    if (boxes_ == MessageBoxes::AreFaults)
+        QVERIFY(Boxes().empty());
 }
 
 void StorePref(const QString& key, const QString& value)

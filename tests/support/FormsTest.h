@@ -41,7 +41,13 @@ protected:
     // The browser the main window gets: the recording one, or the real
     // engine's.
     enum class Browser { Recording, Engine };
-    explicit FormsTest(Browser browser = Browser::Recording) : browser_(browser) {}
+    // Whether a message box shown in a test function (its forms' unload
+    // included) fails it.
+    enum class MessageBoxes { Allowed, AreFaults };
+    explicit FormsTest(Browser browser = Browser::Recording, MessageBoxes boxes = MessageBoxes::Allowed)
+        : browser_(browser), boxes_(boxes)
+    {
+    }
 
     // How often the last form was unloaded since the test function began:
     // each time, the program would have ended.
@@ -56,6 +62,7 @@ protected slots:
 
 private:
     Browser browser_;
+    MessageBoxes boxes_;
 };
 
 // A preference as the options dialog stores it; "(none)" for one not stored.
