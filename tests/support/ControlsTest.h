@@ -5,6 +5,7 @@
 // the host (with the controls on it) gone. A test class derives from it,
 // and calls its init() and cleanup() from its own where it has them.
 #include "FakePointer.h"
+#include "TestSupport.h"
 
 #include "platform/drawing/OleColor.h"
 #include "platform/forms/PropertyBag.h"
@@ -42,15 +43,31 @@ protected:
     }
     // Shows the host and waits until it is exposed; a host that never shows
     // ends the test program.
-    void ShowHost();
+    void ShowHost()
+    {
+        host->show();
+        if (!QTest::qWaitForWindowExposed(host.get()))
+            qFatal("host not shown");
+    }
 
     std::unique_ptr<QWidget> host;
     std::unique_ptr<FakePointer> pointer;
 
 protected slots:
-    void init();
+    void init()
+    {
+        FreshUserFolders();
+        ClearBoxes();
+        host = std::make_unique<QWidget>();
+        host->setGeometry(100, 100, 300, 150);
+        pointer = std::make_unique<FakePointer>();
+    }
     // The pointer first: it stands in for the program's own tracking.
-    void cleanup();
+    void cleanup()
+    {
+        pointer.reset();
+        host.reset();
+    }
 };
 
 }  // namespace skwtest

@@ -9,7 +9,11 @@ namespace skwtest {
 // Without graphics hardware the engine starts faster and quieter in
 // software: its flags say so, followed by `moreFlags`, unless the caller's
 // environment sets flags of its own. Before the application object.
-void PrepareEngine(const char* moreFlags = nullptr);
+inline void PrepareEngine(const QByteArray& moreFlags = QByteArray())
+{
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", ("--disable-gpu --disable-logging " + moreFlags).trimmed());
+}
 
 }  // namespace skwtest
 

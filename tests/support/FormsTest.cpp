@@ -23,20 +23,15 @@ void UseRecordingForms(std::function<void()> lastFormAction)
     platform::FormRegistry::SetLastFormAction(std::move(lastFormAction));
 }
 
-void FreshRun()
-{
-    FreshUserFolders();
-    ClearBoxes();
-    platform::SetCommandLineArguments({});
-}
-
 void FormsTest::init()
 {
     UseRecordingForms([this] { ++lastFormActions; });
     if (browser_ == Browser::Engine)
         RecordingBrowser::Uninstall();
     lastFormActions = 0;
-    FreshRun();
+    FreshUserFolders();
+    ClearBoxes();
+    platform::SetCommandLineArguments({});
 }
 
 void FormsTest::cleanup()

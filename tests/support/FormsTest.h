@@ -20,9 +20,6 @@ namespace skwtest {
 // of ending the test program.
 void UseRecordingForms(std::function<void()> lastFormAction = [] {});
 
-// New user folders, no message boxes, no command-line arguments.
-void FreshRun();
-
 // Unloads the forms named, in that order (the main window takes the forms
 // it owns with it), and destroys what they left.
 template <class... F>
@@ -54,7 +51,8 @@ protected:
     int lastFormActions = 0;
 
 protected slots:
-    // A fresh run over the fixture's browser, at 15 twips a pixel, whose
+    // A fresh run (new user folders, no message boxes, no command-line
+    // arguments) over the fixture's browser, at 15 twips a pixel, whose
     // last-form unloads are counted.
     void init();
     // The main window unloaded, with the forms it owns, and destroyed.
