@@ -1,5 +1,6 @@
 // The chrome of the borderless forms: the rounded shape, the two-tone outline
 // on the persistent image, and the title band behind the caption label.
+#include "FormsTest.h"
 #include "TestSupport.h"
 
 #include "chrome/ChromeForm.h"
@@ -10,6 +11,9 @@
 #include <QFile>
 #include <QLabel>
 
+using skwtest::ImagePixel;
+using skwtest::Rgb;
+
 namespace {
 class frmChromed : public ChromeForm {
 public:
@@ -17,9 +21,6 @@ public:
     QLabel* lblCaption = new QLabel(this);
     using Form::SetClientSize;
 };
-
-QRgb pixel(frmChromed& f, int x, int y) { return f.hDC().Image().pixel(x, y) & 0xFFFFFF; }
-QRgb rgb(platform::OLE_COLOR c) { return platform::TranslateColor(c).rgb() & 0xFFFFFF; }
 
 long residentKilobytes()
 {
@@ -36,8 +37,7 @@ private slots:
     void init() { platform::SetTwipsPerPixelOverride(15); }
     void cleanup()
     {
-        platform::FormRegistry::UnloadIfLoaded<frmChromed>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        skwtest::UnloadForms<frmChromed>();
         QGuiApplication::setPalette(QPalette());
     }
 
@@ -77,7 +77,7 @@ private slots:
         f.SetClientSize(4365, 1470);
         f.FrameMe();
         const QRegion shape = f.mask();
-        const QRgb back = rgb(f.BackColor());
+        const QRgb back = Rgb(f.BackColor());
         auto in = [&](int x, int y) { return shape.contains(QPoint(x, y)); };
         int outer = 0;
         for (int y = 0; y < f.height(); ++y) {
@@ -85,7 +85,7 @@ private slots:
                 const bool edge = !in(x - 1, y) || !in(x + 1, y) || !in(x, y - 1) || !in(x, y + 1);
                 const bool second = !in(x - 2, y) || !in(x + 2, y) || !in(x, y - 2) || !in(x, y + 2);
                 const QRgb expected = !in(x, y) ? back : edge ? 0x808080 : second ? 0x404040 : back;
-                QVERIFY2(pixel(f, x, y) == expected, qPrintable(QStringLiteral("at %1,%2").arg(x).arg(y)));
+                QVERIFY2(ImagePixel(f, x, y) == expected, qPrintable(QStringLiteral("at %1,%2").arg(x).arg(y)));
                 outer += in(x, y) && edge;
             }
         }
@@ -98,22 +98,22 @@ private slots:
         f.SetClientSize(4365, 1470);
         platform::SetTwipsGeometry(f.lblCaption, 0, 0, 1500, 300);  // 100 x 20 pixels
         f.DrawActiveTitleBar();
-        const QRgb active = rgb(platform::COLOR_ACTIVECAPTION);
-        QCOMPARE(pixel(f, 100, 20), active);
-        QCOMPARE(pixel(f, 101, 10), rgb(f.BackColor()));
-        QCOMPARE(pixel(f, 50, 21), rgb(f.BackColor()));
-        QCOMPARE(pixel(f, 50, 0), QRgb(0x808080));  // the outline lies over the band
+        const QRgb active = Rgb(platform::COLOR_ACTIVECAPTION);
+        QCOMPARE(ImagePixel(f, 100, 20), active);
+        QCOMPARE(ImagePixel(f, 101, 10), Rgb(f.BackColor()));
+        QCOMPARE(ImagePixel(f, 50, 21), Rgb(f.BackColor()));
+        QCOMPARE(ImagePixel(f, 50, 0), QRgb(0x808080));  // the outline lies over the band
         QVERIFY(!f.mask().isEmpty());
 
         f.DrawInActiveTitleBar();
-        QVERIFY(rgb(platform::COLOR_INACTIVECAPTION) != active);
-        QCOMPARE(pixel(f, 100, 20), rgb(platform::COLOR_INACTIVECAPTION));
+        QVERIFY(Rgb(platform::COLOR_INACTIVECAPTION) != active);
+        QCOMPARE(ImagePixel(f, 100, 20), Rgb(platform::COLOR_INACTIVECAPTION));
 
         QPalette changed = QGuiApplication::palette();
         changed.setColor(QPalette::Highlight, QColor(0x12, 0x34, 0x56));
         QGuiApplication::setPalette(changed);
         f.DrawActiveTitleBar();
-        QCOMPARE(pixel(f, 50, 10), QRgb(0x123456));
+        QCOMPARE(ImagePixel(f, 50, 10), QRgb(0x123456));
     }
 
     void framingManyTimesKeepsOneShapeAndNoMemory()
@@ -150,16 +150,16 @@ private slots:
         frmChromed& f = platform::Forms<frmChromed>();
         f.SetBackColor(0x0000FF);
         f.SetClientSize(4365, 1470);
-        QCOMPARE(f.grab().toImage().pixel(100, 50) & 0xFFFFFF, rgb(0x0000FF));
+        QCOMPARE(f.grab().toImage().pixel(100, 50) & 0xFFFFFF, Rgb(0x0000FF));
 
         f.FilledBox(0, 0, 4365, 0, 0x00FF00);
         QCOMPARE(f.hDC().Image().size(), QSize(291, 98));
-        QCOMPARE(pixel(f, 10, 0), rgb(0x00FF00));
-        QCOMPARE(pixel(f, 100, 50), rgb(0x0000FF));
+        QCOMPARE(ImagePixel(f, 10, 0), Rgb(0x00FF00));
+        QCOMPARE(ImagePixel(f, 100, 50), Rgb(0x0000FF));
 
         f.SetBackColor(0xFF0000);
         QCOMPARE(f.hDC().Image().size(), QSize(291, 98));
-        QCOMPARE(pixel(f, 10, 0), rgb(0xFF0000));
+        QCOMPARE(ImagePixel(f, 10, 0), Rgb(0xFF0000));
     }
 };
 

@@ -1,7 +1,7 @@
 // The main window's window menu: its items, the about command, the commands
 // it passes on, and its removal.
 #include "Dialogs.h"
-#include "RecordingBrowser.h"
+#include "FormsTest.h"
 #include "TestSupport.h"
 
 #include "chrome/MSysMenu32.h"
@@ -14,8 +14,6 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
-
-using skwtest::RecordingBrowser;
 
 namespace {
 const QStringList kDefaultItems = {"Restore", "Minimize", "Maximize", "Close"};
@@ -44,29 +42,22 @@ platform::LRESULT recordingProc(QWidget* hWnd, uint32_t uMsg, platform::WPARAM w
 }
 }  // namespace
 
-class TestMSysMenu32 : public QObject {
+class TestMSysMenu32 : public skwtest::FormsTest {
     Q_OBJECT
 
-    int lastFormActions = 0;
+public:
+    TestMSysMenu32() : FormsTest(Browser::Recording, MessageBoxes::AreFaults) {}
 
 private slots:
-    void initTestCase()
-    {
-        RecordingBrowser::Install();
-        platform::FormRegistry::SetLastFormAction([this] { ++lastFormActions; });
-    }
     void init()
     {
-        skwtest::FreshUserFolders();
-        lastFormActions = 0;
+        FormsTest::init();
         received.clear();
     }
     void cleanup()
     {
-        platform::FormRegistry::UnloadIfLoaded<frmMain>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        FormsTest::cleanup();
         QVERIFY(!MSysMenu32::lngOldWndProc);
-        QVERIFY(skwtest::Boxes().empty());
     }
 
     void menuItemsInOrder()

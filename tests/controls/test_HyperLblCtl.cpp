@@ -1,7 +1,7 @@
 // HyperLblCtl: underline on hover with one event per transition, the click
 // that launches the link target, its size following the text, and the
 // stored properties.
-#include "FakePointer.h"
+#include "ControlsTest.h"
 #include "TestSupport.h"
 
 #include "controls/HyperLblCtl.h"
@@ -12,21 +12,14 @@
 
 using platform::PropertyBag;
 
-class TestHyperLblCtl : public QObject {
+class TestHyperLblCtl : public skwtest::ControlsTest {
     Q_OBJECT
 
-    std::unique_ptr<QWidget> host;
-    std::unique_ptr<skwtest::FakePointer> pointer;
     QStringList launched;
 
     HyperLblCtl* Place(const PropertyBag& bag)
     {
-        auto* link = new HyperLblCtl(host.get(), QStringLiteral("HyperLblCtl1"), bag);
-        link->Move(300, 300, 3000, 600);
-        host->show();
-        if (!QTest::qWaitForWindowExposed(host.get()))
-            qFatal("host not shown");
-        return link;
+        return PlaceOnHost<HyperLblCtl>(QStringLiteral("HyperLblCtl1"), bag, 300, 300, 3000, 600);
     }
     static platform::Label* Label(HyperLblCtl* link) { return link->findChild<platform::Label*>(QStringLiteral("lblLabel")); }
     static void Tick(HyperLblCtl* link) { skwtest::FireTimer(link, "Timer1"); }
@@ -34,25 +27,25 @@ class TestHyperLblCtl : public QObject {
 private slots:
     void init()
     {
-        skwtest::FreshUserFolders();
-        host = std::make_unique<QWidget>();
-        host->setGeometry(100, 100, 300, 150);
-        pointer = std::make_unique<skwtest::FakePointer>();
+        ControlsTest::init();
         launched.clear();
         platform::SetOpenUrlHook([this](const QString& target) { launched << target; });
     }
     void cleanup()
     {
         platform::SetOpenUrlHook({});
-        pointer.reset();
-        host.reset();
+        ControlsTest::cleanup();
     }
 
+    // Each event comes with the look of its state already drawn.
     void hoverUnderlinesOncePerTransition()
     {
         HyperLblCtl* link = Place({{"linkurl", "https://example.org/"}, {"label", "example.org"}});
         QSignalSpy over(link, &HyperLblCtl::MouseOver);
         QSignalSpy out(link, &HyperLblCtl::MouseOut);
+        QList<bool> underlinedAtEvents;
+        for (auto event : {&HyperLblCtl::MouseOver, &HyperLblCtl::MouseOut})
+            connect(link, event, this, [&] { underlinedAtEvents << Label(link)->FontUnderline(); });
         QVERIFY(!Label(link)->FontUnderline());
         pointer->MoveOnto(link);
         Tick(link);
@@ -66,6 +59,7 @@ private slots:
         QVERIFY(!Label(link)->FontUnderline());
         QCOMPARE(out.count(), 1);
         QCOMPARE(over.count(), 1);
+        QCOMPARE(underlinedAtEvents, (QList<bool>{true, false}));
     }
 
     void releaseDecidesTheLaunch_data()

@@ -1,22 +1,19 @@
 // SoftButton: its frame for every look, hover and press sequences with their
 // events, the stored properties, and the warning for an unknown border type.
-#include "FakePointer.h"
+#include "ControlsTest.h"
 #include "TestSupport.h"
 
 #include "controls/SoftButton.h"
+#include "platform/forms/Timer.h"
 #include "platform/intrinsics/Label.h"
 
 #include <QSignalSpy>
 
 using platform::OLE_COLOR;
 using platform::PropertyBag;
+using namespace skwtest::frame;
 
 namespace {
-constexpr OLE_COLOR kLightGrey = 0xE0E0E0;
-constexpr OLE_COLOR kGrey = 0x808080;
-constexpr OLE_COLOR kBlack = 0x000000;
-constexpr OLE_COLOR kWhite = 0xFFFFFF;
-
 // The outermost pixel ring, sampled at the middle of each side:
 // "left top bottom right".
 QString Ring(QWidget* w)
@@ -41,21 +38,13 @@ const QString kHeld = Expect(kBlack, kWhite);
 const QString kPressedByResize = Expect(kGrey, kLightGrey);
 }  // namespace
 
-class TestSoftButton : public QObject {
+class TestSoftButton : public skwtest::ControlsTest {
     Q_OBJECT
-
-    std::unique_ptr<QWidget> host;
-    std::unique_ptr<skwtest::FakePointer> pointer;
 
     // A button as the hosts store it, 80 x 30 pixels at (20, 20).
     SoftButton* Place(const PropertyBag& bag = {{"caption", "Go"}, {"enabled", true}, {"border", 2}, {"backcolor", 0x8000000F}})
     {
-        auto* cmd = new SoftButton(host.get(), QStringLiteral("cmdGo"), bag);
-        cmd->Move(300, 300, 1200, 450);
-        host->show();
-        if (!QTest::qWaitForWindowExposed(host.get()))
-            qFatal("host not shown");
-        return cmd;
+        return PlaceOnHost<SoftButton>(QStringLiteral("cmdGo"), bag, 300, 300, 1200, 450);
     }
     static QWidget* CoverOf(SoftButton* cmd) { return cmd->findChild<QWidget*>(QStringLiteral("Cover")); }
     static void Tick(SoftButton* cmd) { skwtest::FireTimer(cmd, "tmrMouseMonitor"); }
@@ -73,20 +62,6 @@ class TestSoftButton : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        skwtest::FreshUserFolders();
-        skwtest::ClearBoxes();
-        host = std::make_unique<QWidget>();
-        host->setGeometry(100, 100, 300, 150);
-        pointer = std::make_unique<skwtest::FakePointer>();
-    }
-    void cleanup()
-    {
-        pointer.reset();
-        host.reset();
-    }
-
     void normalLookFollowsBorderType_data()
     {
         QTest::addColumn<int>("border");
@@ -106,11 +81,19 @@ private slots:
         QCOMPARE(QColor(img.pixel(1, 1)), platform::TranslateColor(platform::COLOR_BTNFACE));
     }
 
+    // The pointer is polled every 10 ms; each event comes with the frame of
+    // its state already drawn.
     void hoverGivesOneEventPerTransition()
     {
         SoftButton* cmd = Place();
+        const auto* monitor = cmd->findChild<platform::Timer*>(QStringLiteral("tmrMouseMonitor"));
+        QVERIFY(monitor->Enabled());
+        QCOMPARE(monitor->Interval(), 10);
         QSignalSpy over(cmd, &SoftButton::MouseOver);
         QSignalSpy out(cmd, &SoftButton::MouseOut);
+        QStringList framesAtEvents;
+        for (auto event : {&SoftButton::MouseOver, &SoftButton::MouseOut})
+            connect(cmd, event, this, [&] { framesAtEvents << Ring(cmd); });
         pointer->MoveOnto(cmd);
         Tick(cmd);
         Tick(cmd);
@@ -124,6 +107,7 @@ private slots:
         QCOMPARE(out.count(), 1);
         QCOMPARE(over.count(), 1);
         QCOMPARE(Ring(cmd), kNormal);
+        QCOMPARE(framesAtEvents, (QStringList{kOver, kNormal}));
     }
 
     void windowLyingOverTheButtonCountsAsAway()

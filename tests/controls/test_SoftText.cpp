@@ -1,7 +1,7 @@
 // SoftText: its frame in both looks, hover and focus switching the look, the
 // height rule, key and change events passed through, the stored properties,
 // and the report of a failing poll.
-#include "FakePointer.h"
+#include "ControlsTest.h"
 #include "TestSupport.h"
 
 #include "controls/SoftText.h"
@@ -13,13 +13,9 @@
 
 using platform::OLE_COLOR;
 using platform::PropertyBag;
+using namespace skwtest::frame;
 
 namespace {
-constexpr OLE_COLOR kGrey = 0x808080;
-constexpr OLE_COLOR kLightGrey = 0xE0E0E0;
-constexpr OLE_COLOR kBlack = 0x000000;
-constexpr OLE_COLOR kWhite = 0xFFFFFF;
-
 QString Name(OLE_COLOR c)
 {
     return platform::TranslateColor(c).name();
@@ -51,19 +47,12 @@ const PropertyBag kStored{{"_extentx", 8811}, {"_extenty", 503}, {"ttext", ""}, 
                           {"tenabled", true}};
 }  // namespace
 
-class TestSoftText : public QObject {
+class TestSoftText : public skwtest::ControlsTest {
     Q_OBJECT
-
-    std::unique_ptr<QWidget> host;
-    std::unique_ptr<skwtest::FakePointer> pointer;
 
     SoftText* Place(const PropertyBag& bag = kStored, const QString& name = QStringLiteral("txtURL"), float top = 300)
     {
-        auto* txt = new SoftText(host.get(), name, bag);
-        txt->Move(300, top, 3000, 285);
-        host->show();
-        if (!QTest::qWaitForWindowExposed(host.get()))
-            qFatal("host not shown");
+        auto* txt = PlaceOnHost<SoftText>(name, bag, 300, top, 3000, 285);
         // Showing the window gives the text box the focus; take it away.
         host->setFocus();
         return txt;
@@ -74,17 +63,8 @@ class TestSoftText : public QObject {
 private slots:
     void init()
     {
-        skwtest::FreshUserFolders();
-        skwtest::ClearBoxes();
-        host = std::make_unique<QWidget>();
-        host->setGeometry(100, 100, 300, 150);
+        ControlsTest::init();
         host->setFocusPolicy(Qt::StrongFocus);
-        pointer = std::make_unique<skwtest::FakePointer>();
-    }
-    void cleanup()
-    {
-        pointer.reset();
-        host.reset();
     }
 
     void heightFollowsTheTextBox_data()

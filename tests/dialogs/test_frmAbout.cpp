@@ -2,7 +2,7 @@
 // its place over the main window.
 #include "Dialogs.h"
 #include "FakePointer.h"
-#include "RecordingBrowser.h"
+#include "FormsTest.h"
 #include "TestSupport.h"
 
 #include "dialogs/frmAbout.h"
@@ -35,34 +35,32 @@ void setFileDate(const QString& path, const QDate& date)
 }
 }  // namespace
 
-class TestFrmAbout : public QObject {
+class TestFrmAbout : public skwtest::FormsTest {
     Q_OBJECT
 
     QTemporaryDir exeDir;
     QString exe;
 
+public:
+    TestFrmAbout() : FormsTest(Browser::Recording, MessageBoxes::AreFaults) {}
+
 private slots:
     void initTestCase()
     {
-        skwtest::RecordingBrowser::Install();
-        platform::SetTwipsPerPixelOverride(15);
-        platform::FormRegistry::SetLastFormAction([] {});
         QLocale::setDefault(QLocale(QLocale::English));
         exe = exeDir.filePath(QStringLiteral("skerrywind"));
         platform::SetExecutablePathOverride(exe);
     }
     void init()
     {
-        skwtest::FreshUserFolders();
+        FormsTest::init();
         setFileDate(exe, QDate(2002, 9, 27));
         platform::Forms<frmMain>().Show();
     }
     void cleanup()
     {
         platform::SetEngineVersionOverride(nullptr);
-        platform::FormRegistry::UnloadIfLoaded<frmMain>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(skwtest::Boxes().empty());
+        FormsTest::cleanup();
     }
 
     void texts_data()

@@ -2,7 +2,8 @@
 // the unset marker, the toolbar following the choice at once (also after
 // F4), and its stored position.
 #include "Dialogs.h"
-#include "RecordingBrowser.h"
+#include "FakePointer.h"
+#include "FormsTest.h"
 #include "TestSupport.h"
 
 #include "dialogs/frmAbout.h"
@@ -16,53 +17,26 @@
 
 #include <QWindow>
 
+using skwtest::ImagePixel;
+using skwtest::OpenOptions;
+using skwtest::Rgb;
+using skwtest::StorePref;
+using skwtest::StoredPref;
+
 namespace {
-void storePref(const QString& key, const QString& value)
-{
-    platform::SaveSetting(QStringLiteral("Skerrywind"), QStringLiteral("Prefs"), key, value);
-}
-
-QString stored(const QString& app, const QString& section, const QString& key)
-{
-    return platform::GetSetting(app, section, key, QStringLiteral("(none)"));
-}
-QString storedPref(const QString& key) { return stored(QStringLiteral("Skerrywind"), QStringLiteral("Prefs"), key); }
-
-// The window menu's options command, as the main window receives it.
-frmOptions& openOptions()
-{
-    if (platform::SendMessage(&platform::Forms<frmMain>(), platform::WM_SYSCOMMAND, 2, 0) != 0)
-        qFatal("the options command returned non-zero");
-    return platform::Forms<frmOptions>();
-}
-
 bool toolbarShown() { return platform::Forms<frmToolBar>().isVisible(); }
+
+// A colour of the dialog's title band, well inside it.
+QRgb bandPixel(frmOptions& options) { return ImagePixel(options, 150, 7); }
 }  // namespace
 
-class TestFrmOptions : public QObject {
+class TestFrmOptions : public skwtest::FormsTest {
     Q_OBJECT
 
-    int lastFormActions = 0;
+public:
+    TestFrmOptions() : FormsTest(Browser::Recording, MessageBoxes::AreFaults) {}
 
 private slots:
-    void initTestCase()
-    {
-        skwtest::RecordingBrowser::Install();
-        platform::SetTwipsPerPixelOverride(15);
-        platform::FormRegistry::SetLastFormAction([this] { ++lastFormActions; });
-    }
-    void init()
-    {
-        skwtest::FreshUserFolders();
-        lastFormActions = 0;
-    }
-    void cleanup()
-    {
-        platform::FormRegistry::UnloadIfLoaded<frmMain>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(skwtest::Boxes().empty());
-    }
-
     // Opened filled from the store (the marker for an empty page), then OK
     // stores each box as typed except the exact marker, and the toolbar
     // follows at once.
@@ -87,11 +61,11 @@ private slots:
         QFETCH(bool, show);
         QFETCH(QString, storedAfter);
         if (!storedHome.isEmpty())
-            storePref(QStringLiteral("Default Homepage"), storedHome);
+            StorePref(QStringLiteral("Default Homepage"), storedHome);
         platform::Forms<frmMain>().Show();
         QVERIFY(toolbarShown());
 
-        frmOptions& options = openOptions();
+        frmOptions& options = OpenOptions();
         QVERIFY(options.isVisible());
         QCOMPARE(options.parentWidget(), &platform::Forms<frmMain>());
         QCOMPARE(options.txtHomepage->Text(), homeBox);
@@ -103,9 +77,9 @@ private slots:
         skwtest::Click(options.cmdOk);
 
         QVERIFY(!options.isVisible());
-        QCOMPARE(storedPref(QStringLiteral("Default Homepage")), storedAfter);
-        QCOMPARE(storedPref(QStringLiteral("Default SearchPage")), storedAfter);
-        QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), show ? QStringLiteral("True") : QStringLiteral("False"));
+        QCOMPARE(StoredPref(QStringLiteral("Default Homepage")), storedAfter);
+        QCOMPARE(StoredPref(QStringLiteral("Default SearchPage")), storedAfter);
+        QCOMPARE(StoredPref(QStringLiteral("Show Toolbar")), show ? QStringLiteral("True") : QStringLiteral("False"));
         QCOMPARE(mdlGlobals::strHomepage, storedAfter);
         QCOMPARE(toolbarShown(), show);
     }
@@ -115,7 +89,7 @@ private slots:
     void optionTextsInRegularWeight()
     {
         platform::Forms<frmMain>().Show();
-        frmOptions& options = openOptions();
+        frmOptions& options = OpenOptions();
         QVERIFY(QFontInfo(options.Frame2->font()).bold());
         for (const QWidget* option : {static_cast<QWidget*>(options.optShow), static_cast<QWidget*>(options.optHide)}) {
             QVERIFY(!QFontInfo(option->font()).bold());
@@ -127,11 +101,11 @@ private slots:
     // boxes from the store.
     void cancelStoresNothing()
     {
-        storePref(QStringLiteral("Default Homepage"), QStringLiteral("file:///h.html"));
+        StorePref(QStringLiteral("Default Homepage"), QStringLiteral("file:///h.html"));
         platform::Forms<frmMain>().Show();
-        frmOptions& options = openOptions();
+        frmOptions& options = OpenOptions();
         options.txtHomepage->SetText(QStringLiteral("file:///edited.html"));
-        openOptions();
+        OpenOptions();
         QCOMPARE(options.txtHomepage->Text(), QStringLiteral("file:///h.html"));
         options.txtHomepage->SetText(QStringLiteral("file:///edited.html"));
         options.optHide->SetValue(true);
@@ -139,10 +113,10 @@ private slots:
         skwtest::Click(options.cmdCancel);
 
         QVERIFY(!options.isVisible());
-        QCOMPARE(storedPref(QStringLiteral("Default Homepage")), QStringLiteral("file:///h.html"));
-        QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), QStringLiteral("(none)"));
+        QCOMPARE(StoredPref(QStringLiteral("Default Homepage")), QStringLiteral("file:///h.html"));
+        QCOMPARE(StoredPref(QStringLiteral("Show Toolbar")), QStringLiteral("(none)"));
         QVERIFY(toolbarShown());
-        openOptions();
+        OpenOptions();
         QCOMPARE(options.txtHomepage->Text(), QStringLiteral("file:///h.html"));
         QVERIFY(options.optShow->Value());
     }
@@ -160,14 +134,50 @@ private slots:
         QVERIFY(!toolbarShown());
         QCOMPARE(mdlGlobals::bShowToolbar, false);
 
-        frmOptions& options = openOptions();
+        frmOptions& options = OpenOptions();
         QVERIFY(options.optShow->Value());
         skwtest::Click(options.cmdCancel);
         QCOMPARE(mdlGlobals::bShowToolbar, true);
         QVERIFY(!toolbarShown());
 
-        skwtest::Click(openOptions().cmdOk);
+        skwtest::Click(OpenOptions().cmdOk);
         QVERIFY(toolbarShown());
+    }
+
+    // The title band shows the inactive caption colour while another window
+    // is active, the active one again when the dialog is. A left-button drag
+    // by the caption moves the dialog with the pointer, the pressed point
+    // staying under it, until the button is released; other buttons drag
+    // nothing.
+    void captionBandAndDrag()
+    {
+        QVERIFY(Rgb(platform::COLOR_ACTIVECAPTION) != Rgb(platform::COLOR_INACTIVECAPTION));
+        frmMain& main = platform::Forms<frmMain>();
+        main.Show();
+        frmOptions& options = OpenOptions();
+        options.windowHandle()->requestActivate();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), options.windowHandle());
+        QCOMPARE(bandPixel(options), Rgb(platform::COLOR_ACTIVECAPTION));
+        main.windowHandle()->requestActivate();
+        QTRY_COMPARE(bandPixel(options), Rgb(platform::COLOR_INACTIVECAPTION));
+        options.windowHandle()->requestActivate();
+        QTRY_COMPARE(bandPixel(options), Rgb(platform::COLOR_ACTIVECAPTION));
+
+        options.Move(1500, 900);
+        const QPoint pressed(100, 8);
+        const QPoint displacement(60, -30);
+        const auto pointerAt = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint local) {
+            skwtest::SendMouse(options.lblCaption, type, button, held, local);
+        };
+        pointerAt(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, pressed);
+        pointerAt(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, pressed + displacement);
+        QCOMPARE(QPointF(options.Left(), options.Top()), QPointF(1500 + 15 * 60, 900 - 15 * 30));
+        // The pointer rests: the caption has moved under it, back to the pressed point.
+        pointerAt(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, pressed);
+        pointerAt(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, pressed);
+        pointerAt(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, pressed);
+        pointerAt(QEvent::MouseMove, Qt::NoButton, Qt::RightButton, pressed + displacement);
+        QCOMPARE(QPointF(options.Left(), options.Top()), QPointF(1500 + 15 * 60, 900 - 15 * 30));
     }
 
     // Closing the main window with both dialogs loaded ends the program; the
@@ -176,7 +186,7 @@ private slots:
     {
         frmMain& main = platform::Forms<frmMain>();
         main.Show();
-        openOptions().move(130, 70);
+        OpenOptions().move(130, 70);
         skwtest::WhenShown<frmAbout>([](frmAbout& about) { skwtest::Click(about.cmdOk); });
         platform::SendMessage(&main, platform::WM_SYSCOMMAND, 1, 0);
 
@@ -185,11 +195,12 @@ private slots:
         QCOMPARE(platform::FormRegistry::LoadedCount(), 0);
         QCOMPARE(lastFormActions, 1);
         const auto placement = [](const char* key) {
-            return stored(QStringLiteral("Skerwind32"), QStringLiteral("frmOptions"), QString::fromLatin1(key));
+            return platform::GetSetting(QStringLiteral("Skerwind32"), QStringLiteral("frmOptions"),
+                                        QString::fromLatin1(key), QStringLiteral("(none)"));
         };
         QCOMPARE(placement("Left") + " " + placement("Top") + " " + placement("Width"), QStringLiteral("1950 1050 (none)"));
         platform::Forms<frmMain>().Show();
-        QCOMPARE(openOptions().pos(), QPoint(130, 70));
+        QCOMPARE(OpenOptions().pos(), QPoint(130, 70));
     }
 };
 

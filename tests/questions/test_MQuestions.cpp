@@ -3,6 +3,7 @@
 // often a page asks, and requests withdrawn or windows closed at any moment
 // of their showing.
 #include "Dialogs.h"
+#include "FormsTest.h"
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
@@ -20,6 +21,7 @@
 using platform::BrowserHost;
 using platform::PermissionRequest;
 using skwtest::RecordingBrowser;
+using skwtest::Shown;
 using K = PermissionRequest;
 
 namespace {
@@ -29,12 +31,6 @@ const QString kOtherSite = QStringLiteral("https://example.org:443");
 const QString kSiteShown = QStringLiteral("127.0.0.1:8123");
 const QString kOtherSiteShown = QStringLiteral("example.org");
 const QString kFingerprint = QStringLiteral("5f3a");
-
-template <class F>
-bool shown()
-{
-    return platform::FormRegistry::IsLoaded<F>() && platform::Forms<F>().Visible();
-}
 
 RecordingBrowser* browser()
 {
@@ -115,11 +111,11 @@ QuestionWindow* shownWindowOf(Asked what)
 {
     QuestionWindow* window = nullptr;
     if (what == Certificate || what == Permission)
-        window = platform::FormRegistry::IsLoaded<frmAsk>() ? &platform::Forms<frmAsk>() : nullptr;
+        window = skwtest::Loaded<frmAsk>();
     else if (what == SignIn)
-        window = platform::FormRegistry::IsLoaded<frmSignIn>() ? &platform::Forms<frmSignIn>() : nullptr;
+        window = skwtest::Loaded<frmSignIn>();
     else
-        window = platform::FormRegistry::IsLoaded<frmPageDialog>() ? &platform::Forms<frmPageDialog>() : nullptr;
+        window = skwtest::Loaded<frmPageDialog>();
     return window && window->Visible() && window->Loaded() && !window->Unloading() ? window : nullptr;
 }
 QString captionOf(Asked what)
@@ -159,30 +155,23 @@ Q_DECLARE_METATYPE(PermissionRequest::Kind)
 Q_DECLARE_METATYPE(How)
 Q_DECLARE_METATYPE(Asked)
 
-class TestMQuestions : public QObject {
+class TestMQuestions : public skwtest::FormsTest {
     Q_OBJECT
 
+public:
+    TestMQuestions() : FormsTest(Browser::Recording, MessageBoxes::AreFaults) {}
+
 private slots:
-    void initTestCase()
-    {
-        RecordingBrowser::Install();
-        platform::SetTwipsPerPixelOverride(15);
-        platform::FormRegistry::SetLastFormAction([] {});
-    }
     void init()
     {
-        skwtest::FreshUserFolders();
-        skwtest::ClearBoxes();
+        FormsTest::init();
         MQuestions::ForgetAnswers();
-        platform::SetCommandLineArguments({});
         platform::Forms<frmMain>().Show();
     }
     void cleanup()
     {
         platform::SetNestedLoopHook({});
-        platform::FormRegistry::UnloadIfLoaded<frmMain>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(skwtest::Boxes().empty());
+        FormsTest::cleanup();
     }
 
     void readableText_data()
@@ -238,29 +227,29 @@ private slots:
         QFETCH(bool, granted);
 
         QPointer<PermissionRequest> first = askPermission(kSite, kind);
-        QVERIFY(shown<frmAsk>());
+        QVERIFY(Shown<frmAsk>());
         frmAsk& box = platform::Forms<frmAsk>();
         QCOMPARE(box.Caption(), caption);
         QCOMPARE(box.cmdYes->Caption(), QStringLiteral("Allow"));
         QCOMPARE(box.cmdNo->Caption(), QStringLiteral("Deny"));
         QVERIFY(first->IsOpen());
         answer(box, how);
-        QVERIFY(!shown<frmAsk>());
+        QVERIFY(!Shown<frmAsk>());
         QVERIFY(box.Loaded());
         QVERIFY(first->IsAnswered());
         QCOMPARE(first->Granted(), granted);
 
         // Asked again by the same site: the same answer, without a window.
         PermissionRequest* again = askPermission(kSite, kind);
-        QVERIFY(!shown<frmAsk>());
+        QVERIFY(!Shown<frmAsk>());
         QVERIFY(again->IsAnswered());
         QCOMPARE(again->Granted(), granted);
         // Another site, or another kind, is asked anew.
         askPermission(kOtherSite, kind);
-        QVERIFY(shown<frmAsk>());
+        QVERIFY(Shown<frmAsk>());
         answer(box, Escape);
         askPermission(kSite, kind == K::Camera ? K::Microphone : K::Camera);
-        QVERIFY(shown<frmAsk>());
+        QVERIFY(Shown<frmAsk>());
         answer(box, Escape);
     }
     // A page asking in a loop joins the open question; different questions
@@ -273,8 +262,7 @@ private slots:
         QPointer<PermissionRequest> camera = askPermission(kSite, K::Camera);
         QPointer<PermissionRequest> withdrawn = askPermission(kOtherSite, K::Geolocation);
         QPointer<PermissionRequest> last = askPermission(kOtherSite, K::Microphone);
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        QCOMPARE(std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return w->isVisible() && qobject_cast<QuestionWindow*>(w); }), 1);
+        QCOMPARE(visibleQuestionWindows(), 1);
         frmAsk& box = platform::Forms<frmAsk>();
         QCOMPARE(box.Caption(), kSiteShown + " wants to show notifications");
 
@@ -288,10 +276,10 @@ private slots:
         // The page goes away while its question is open: the window closes
         // and the next question shows.
         delete camera.data();
-        QVERIFY(shown<frmAsk>());
+        QVERIFY(Shown<frmAsk>());
         QCOMPARE(box.Caption(), kOtherSiteShown + " wants to use your microphone");
         last->Withdraw();
-        QVERIFY(!shown<frmAsk>());
+        QVERIFY(!Shown<frmAsk>());
 
         // A request that comes after the main window was unloaded, while it
         // waits to be destroyed, is refused at once: nobody would answer it.
@@ -321,7 +309,7 @@ private slots:
         QFETCH(bool, signIn);
 
         QPointer<platform::SignInRequest> first = askSignIn(realm);
-        QVERIFY(shown<frmSignIn>());
+        QVERIFY(Shown<frmSignIn>());
         frmSignIn& box = platform::Forms<frmSignIn>();
         QCOMPARE(box.Caption(), "Sign in to " + kSiteShown);
         QCOMPARE(box.lblRealm->Caption(), realmLine);
@@ -332,7 +320,7 @@ private slots:
         box.txtUserName->SetText("ann");
         box.txtPassword->SetText("secret");
         press(box, signIn ? Qt::Key_Return : Qt::Key_Escape);
-        QVERIFY(!shown<frmSignIn>());
+        QVERIFY(!Shown<frmSignIn>());
         QCOMPARE(first->SignedIn(), signIn);
         QCOMPARE(first->Password(), signIn ? "secret" : "");
         QCOMPARE(box.txtPassword->Text(), QString());
@@ -340,7 +328,7 @@ private slots:
         // The next page of the same realm: signed in from memory, or asked
         // again after a cancel.
         QPointer<platform::SignInRequest> second = askSignIn(realm);
-        QCOMPARE(shown<frmSignIn>(), !signIn);
+        QCOMPARE(Shown<frmSignIn>(), !signIn);
         if (!signIn) {
             skwtest::Click(box.cmdCancel);
             QVERIFY(!second->SignedIn());
@@ -351,7 +339,7 @@ private slots:
 
         // Refused by the server: the kept credentials are forgotten.
         askSignIn(realm, true, "ann");
-        QVERIFY(shown<frmSignIn>());
+        QVERIFY(Shown<frmSignIn>());
         QVERIFY(!box.lblRefused->isHidden());
         skwtest::Click(box.cmdCancel);
     }
@@ -375,7 +363,7 @@ private slots:
         QFETCH(bool, proceeding);
 
         QPointer<platform::CertificateRequest> request = askCertificate(overridable);
-        QCOMPARE(shown<frmAsk>(), overridable);
+        QCOMPARE(Shown<frmAsk>(), overridable);
         if (overridable) {
             frmAsk& box = platform::Forms<frmAsk>();
             QCOMPARE(box.Caption(), "Not secure: " + kSiteShown);
@@ -389,9 +377,9 @@ private slots:
         // The exception holds for that origin and certificate; a refusal
         // holds nothing.
         QPointer<platform::CertificateRequest> again = askCertificate(overridable);
-        QCOMPARE(shown<frmAsk>(), overridable && !proceeding);
+        QCOMPARE(Shown<frmAsk>(), overridable && !proceeding);
         QCOMPARE(again->Proceeding(), proceeding);
-        if (shown<frmAsk>())
+        if (Shown<frmAsk>())
             answer(platform::Forms<frmAsk>(), Escape);
     }
 
@@ -532,10 +520,7 @@ private slots:
         QFETCH(Asked, second);
         const auto prepare = [&] {
             MQuestions::ForgetAnswers();
-            platform::FormRegistry::UnloadIfLoaded<frmAsk>();
-            platform::FormRegistry::UnloadIfLoaded<frmSignIn>();
-            platform::FormRegistry::UnloadIfLoaded<frmPageDialog>();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            skwtest::UnloadForms<frmAsk, frmSignIn, frmPageDialog>();
         };
         // The moments: every nested loop while the first is shown.
         prepare();

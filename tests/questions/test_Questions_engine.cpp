@@ -6,6 +6,8 @@
 // port), a page's leave question at close, and closing while the engine
 // waits for an answer.
 #include "Dialogs.h"
+#include "EngineTest.h"
+#include "FormsTest.h"
 #include "LoopbackServer.h"
 #include "TestSupport.h"
 
@@ -30,6 +32,7 @@
 #include <cstdlib>
 
 using skwtest::LoopbackServer;
+using skwtest::Shown;
 
 namespace {
 // The private session bus: started before the application object, so that
@@ -104,12 +107,6 @@ public slots:
 constexpr int kTimeout = 30000;
 const QString kPrefix = QStringLiteral("Skerrywind v1.1.51a - [");
 
-template <class F>
-bool shown()
-{
-    return platform::FormRegistry::IsLoaded<F>() && platform::Forms<F>().Visible();
-}
-
 frmMain& openMain(const QUrl& url)
 {
     platform::SetCommandLineArguments({url.toString()});
@@ -136,21 +133,17 @@ void typeIntoThePage(frmMain& form, const QString& typedTitle)
 
 }  // namespace
 
-class TestQuestionsEngine : public QObject {
+class TestQuestionsEngine : public skwtest::FormsTest {
     Q_OBJECT
+
+public:
+    TestQuestionsEngine() : FormsTest(Browser::Engine) {}
 
 private slots:
     void init()
     {
-        skwtest::FreshUserFolders();
-        skwtest::ClearBoxes();
+        FormsTest::init();
         MQuestions::ForgetAnswers();
-        platform::FormRegistry::SetLastFormAction([] {});
-    }
-    void cleanup()
-    {
-        platform::FormRegistry::UnloadIfLoaded<frmMain>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void signIn_data()
@@ -209,7 +202,7 @@ private slots:
         answerNext();
         openMain(server.Url("/private"));
         QTRY_COMPARE_WITH_TIMEOUT(caption(), kPrefix + title + "]", kTimeout);
-        QVERIFY(!shown<frmSignIn>());
+        QVERIFY(!Shown<frmSignIn>());
         QCOMPARE(asked, answers.size());
         QCOMPARE(refused, refusedShown);
         QVERIFY(skwtest::Boxes().empty());
@@ -233,7 +226,7 @@ private slots:
         QVERIFY(server.Listen(folder.filePath("cert.pem"), folder.filePath("key.pem")));
         frmMain& form = openMain(server.Url("/"));
 
-        QTRY_VERIFY_WITH_TIMEOUT(shown<frmAsk>(), kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(Shown<frmAsk>(), kTimeout);
         frmAsk& box = platform::Forms<frmAsk>();
         QCOMPARE(box.Caption(), "Not secure: " + server.Site());
         QCOMPARE(box.cmdYes->Caption(), QStringLiteral("Proceed anyway"));
@@ -249,7 +242,7 @@ private slots:
             LoopbackServer other([](const LoopbackServer::Request&) { return LoopbackServer::Page("<title>Other</title>x"); });
             QVERIFY(other.Listen(otherFolder.filePath("cert.pem"), otherFolder.filePath("key.pem")));
             form.WebBrowser1->Navigate(other.Url("/"));
-            QTRY_VERIFY_WITH_TIMEOUT(shown<frmAsk>(), kTimeout);
+            QTRY_VERIFY_WITH_TIMEOUT(Shown<frmAsk>(), kTimeout);
             QCOMPARE(box.Caption(), "Not secure: " + other.Site());
             skwtest::Click(box.cmdNo);
         }
@@ -295,7 +288,7 @@ private slots:
             skwtest::Click(box.cmdYes);
             if (signIn)
                 return;
-            skwtest::WhenShown([&] { return shown<frmAsk>() && platform::Forms<frmAsk>().Caption() != captions.last(); },
+            skwtest::WhenShown([&] { return Shown<frmAsk>() && platform::Forms<frmAsk>().Caption() != captions.last(); },
                                [&] {
                                    captions << platform::Forms<frmAsk>().Caption();
                                    skwtest::Click(platform::Forms<frmAsk>().cmdYes);
@@ -389,7 +382,7 @@ private slots:
         QVERIFY(server.Listen());
         openMain(server.Url("/"));
 
-        QTRY_VERIFY_WITH_TIMEOUT(shown<frmAsk>(), kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(Shown<frmAsk>(), kTimeout);
         frmAsk& box = platform::Forms<frmAsk>();
         QCOMPARE(box.Caption(), server.Site() + " wants to " + caption);
         skwtest::Click(allow ? box.cmdYes : box.cmdNo);
@@ -397,7 +390,7 @@ private slots:
         // The page asks a second time and gets the same answer, without a question.
         const QString answer = allow ? "granted" : "denied";
         QTRY_COMPARE_WITH_TIMEOUT(::caption(), kPrefix + "answer 2 " + answer + "]", kTimeout);
-        QVERIFY(!shown<frmAsk>());
+        QVERIFY(!Shown<frmAsk>());
     }
 
     // A page's notification on the desktop, as plain text of bounded length
@@ -446,7 +439,7 @@ private slots:
         QVERIFY(server.Listen());
         frmMain& form = openMain(server.Url("/"));
 
-        QTRY_VERIFY_WITH_TIMEOUT(shown<frmAsk>(), kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(Shown<frmAsk>(), kTimeout);
         skwtest::Click(platform::Forms<frmAsk>().cmdYes);
 
         if (service) {
@@ -531,8 +524,6 @@ private slots:
         QFETCH(QByteArray, handler);
         QFETCH(bool, typed);
         QFETCH(QString, answer);
-        int lastFormActions = 0;
-        platform::FormRegistry::SetLastFormAction([&] { ++lastFormActions; });
         platform::TerminationSignals::SetHandler([](int) { platform::FormRegistry::UnloadIfLoaded<frmMain>(); });
         LoopbackServer server;
         server.SetPage("/", "<title>Form</title><textarea id='t' autofocus></textarea><script>"
@@ -558,7 +549,7 @@ private slots:
 
         if (answer == "Stay") {
             QTRY_VERIFY_WITH_TIMEOUT(!asked.isEmpty(), kTimeout);
-            QVERIFY(!shown<frmPageDialog>());
+            QVERIFY(!Shown<frmPageDialog>());
             // The page and what was typed stay; a later close asks again.
             QVERIFY(platform::FormRegistry::IsLoaded<frmMain>() && form.Visible());
             QCOMPARE(caption(), kPrefix + "typed]");
@@ -595,8 +586,6 @@ private slots:
     {
         QFETCH(QByteArray, page);
         QFETCH(bool, signIn);
-        int lastFormActions = 0;
-        platform::FormRegistry::SetLastFormAction([&] { ++lastFormActions; });
         LoopbackServer server([&](const LoopbackServer::Request&) {
             return signIn ? LoopbackServer::Unauthorized("Staff", "<title>Refused</title>") : LoopbackServer::Page(page);
         });
@@ -640,7 +629,7 @@ private slots:
         QStringList seen;
         skwtest::WhenShown<frmPageDialog>([&](frmPageDialog& box) {
             seen << box.Caption() + " | " + box.lblMessage->Caption() + (box.cmdStop->isHidden() ? "" : " | stop");
-            skwtest::WhenShown([&] { return shown<frmPageDialog>() && box.lblMessage->Caption() != "Again 1"; },
+            skwtest::WhenShown([&] { return Shown<frmPageDialog>() && box.lblMessage->Caption() != "Again 1"; },
                                [&] {
                                    seen << box.Caption() + " | " + box.lblMessage->Caption()
                                                + (box.cmdStop->isHidden() ? "" : " | stop");
@@ -652,7 +641,7 @@ private slots:
 
         QTRY_COMPARE_WITH_TIMEOUT(caption(), kPrefix + "Stopped after 2]", kTimeout);
         QCOMPARE(seen, (QStringList{origin + " says | Again 1", origin + " says | Again 2 | stop"}));
-        QVERIFY(!shown<frmPageDialog>());
+        QVERIFY(!Shown<frmPageDialog>());
 
         // Something typed, so that the page has a leave question to ask.
         typeIntoThePage(form, "typed");
@@ -664,18 +653,9 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    skwtest::PrepareEnvironment();
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-logging --use-fake-device-for-media-stream");
+    skwtest::PrepareEngine("--use-fake-device-for-media-stream");
     // Before the application object: the program's session bus is this one.
-    bus().start();
-    // The environment is set before any thread starts, and changed again
-    // (by each test's fresh folders) only after the start-up thread ended.
-    skwtest::FreshUserFolders();
-    platform::Application app(argc, argv);
-    app.WaitForWarmUp();
-    TestQuestionsEngine tc;
-    return QTest::qExec(&tc, argc, argv);
+    return skwtest::TestMain<TestQuestionsEngine>(argc, argv, [] { bus().start(); });
 }
 
 #include "test_Questions_engine.moc"

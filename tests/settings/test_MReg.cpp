@@ -1,5 +1,6 @@
 // Window placements: what is stored when a form unloads, and how stored texts
 // are applied when it loads, including texts that are not plain numbers.
+#include "FormsTest.h"
 #include "TestSupport.h"
 
 #include "platform/system/AppError.h"
@@ -36,11 +37,7 @@ private slots:
         skwtest::ClearBoxes();
         platform::SetTwipsPerPixelOverride(1);  // every whole value shows as applied
     }
-    void cleanup()
-    {
-        platform::FormRegistry::UnloadIfLoaded<frmPlaced>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { skwtest::UnloadForms<frmPlaced>(); }
 
     void valueOfAStoredText_data()
     {

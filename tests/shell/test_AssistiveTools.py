@@ -397,14 +397,21 @@ def check_table():
         raise Failure("the tree differs from the table:\n  " + "\n  ".join(problems)) from None
 
 
+def hidden(node):
+    import pyatspi
+    return node is None or not node.getState().contains(pyatspi.STATE_SHOWING)
+
+
 def gone(key):
     """A probe: the window is hidden or unloaded."""
-    import pyatspi
+    return lambda: hidden(window(application(), key))
 
-    def probe():
-        win = window(application(), key)
-        return win is None or not win.getState().contains(pyatspi.STATE_SHOWING)
-    return probe
+
+def open_by_address(session, name):
+    """The page's address typed into the address box, then "Press" on Go."""
+    address = wait_for("address box", in_window("toolbar", "text", r"Address"))
+    address.queryEditableText().setTextContents(session.page(name))
+    do_action(wait_for("Go", in_window("toolbar", "push button", r"Go")), "Press")
 
 
 # ---------------------------------------------------------------- the run
@@ -454,9 +461,7 @@ def run(session, program, log):
                                            "object:state-changed", "object:property-change:accessible-name")
 
     # 2. Go and Back.
-    address = wait_for("address box", in_window("toolbar", "text", r"Address"))
-    address.queryEditableText().setTextContents(session.page("two.html"))
-    do_action(wait_for("Go", in_window("toolbar", "push button", r"Go")), "Press")
+    open_by_address(session, "two.html")
     wait_for("page two", in_window("main", "frame", rf"Skerrywind {VERSION} - \[Page two\]"))
     # The status bar's text changes are announced.
     wait_for("an announced status text", lambda: any(
@@ -478,9 +483,7 @@ def run(session, program, log):
     wait_for("options dialog", in_window("options", "dialog", r"Skerrywind Options"))
     window_menu_item("About Skerrywind...")
     wait_for("about box", in_window("about", "dialog", r"About Skerrywind"))
-    address = wait_for("address box", in_window("toolbar", "text", r"Address"))
-    address.queryEditableText().setTextContents(session.page("prompt.html"))
-    do_action(wait_for("Go", in_window("toolbar", "push button", r"Go")), "Press")
+    open_by_address(session, "prompt.html")
     wait_for("question window", in_window("question", "text", r"Answer"))
     check_table()
 
@@ -493,8 +496,7 @@ def run(session, program, log):
         do_action(wait_for(f"{key}'s {name}", in_window(key, "push button", name)), "Press")
         wait_for(f"{key} window closed by its {name}", gone(key))
     do_action(wait_for("find box's close", in_window("main", "push button", r"Close find box")), "Press")
-    wait_for("find box closed", lambda: in_window("main", "panel", r"Find in page")() is None
-             or not in_window("main", "panel", r"Find in page")().getState().contains(pyatspi.STATE_SHOWING))
+    wait_for("find box closed", lambda: hidden(in_window("main", "panel", r"Find in page")()))
     print("test_AssistiveTools: every row of the table found; Go, Back, the link and the buttons acted")
     return 0
 

@@ -4,6 +4,8 @@
 // them; find in a page; the zoom of a site following the page shown, and
 // with the address history across a restart; and a click while the
 // completion list is open.
+#include "EngineTest.h"
+#include "FormsTest.h"
 #include "LoopbackServer.h"
 #include "TestSupport.h"
 
@@ -25,12 +27,10 @@
 #include <QWebEngineView>
 #include <QWindow>
 
+using skwtest::DataPage;
+using skwtest::PanelText;
+
 namespace {
-const bool kEngineFlags = [] {
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-logging");
-    return true;
-}();
 constexpr int kLoadTimeout = 30000;
 constexpr int kScriptAnswerTimeout = 5000;
 
@@ -45,16 +45,9 @@ QByteArray page(const char* title)
              "addEventListener('wheel', e => { seen.push(e.ctrlKey ? 'Ctrl+wheel' : 'wheel');"
              " if (take && e.ctrlKey) e.preventDefault(); }, {passive: false});</script>";
 }
-QString localPage(const char* name) { return QUrl::fromLocalFile(SKERRYWIND_TEST_DATA "/" + QString::fromLatin1(name)).toString(); }
 frmMain& mainWindow() { return platform::Forms<frmMain>(); }
 QLineEdit* addressBox() { return qobject_cast<QLineEdit*>(platform::Forms<frmToolBar>().txtURL->TextBox_hWnd()); }
 QWebEngineView* view() { return qobject_cast<QWebEngineView*>(mainWindow().WebBrowser1->Widget()); }
-QString panel() { return mainWindow().StatusBar->Panels(1).Text(); }
-void closeMainWindow()
-{
-    platform::FormRegistry::UnloadIfLoaded<frmMain>();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 bool open(const QString& address)
 {
@@ -118,7 +111,7 @@ int highlightPixels()
 }
 }  // namespace
 
-class TestCommandsEngine : public QObject {
+class TestCommandsEngine : public skwtest::FormsTest {
     Q_OBJECT
 
     skwtest::LoopbackServer server;
@@ -132,6 +125,9 @@ class TestCommandsEngine : public QObject {
     int printDialogs = 0;
     QString printedName;
 
+public:
+    TestCommandsEngine() : FormsTest(Browser::Engine) {}
+
 private slots:
     void initTestCase()
     {
@@ -141,7 +137,6 @@ private slots:
         server.SetPage(QStringLiteral("/b.html"), page("B"));
         server.SetPage(QStringLiteral("/slow.html"), page("Slow"), true);
         server.SetPage(QStringLiteral("/stalled.html"), "<!DOCTYPE html><title>Stalled</title><p>Page stalled", true);
-        platform::FormRegistry::SetLastFormAction([] {});
         // The print dialog answered with a PDF file.
         platform::SetPrintDialogHook([this](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
@@ -152,8 +147,7 @@ private slots:
     }
     void init()
     {
-        skwtest::FreshUserFolders();
-        platform::SetCommandLineArguments({});
+        FormsTest::init();
         printDialogs = 0;
         QFile::remove(printed.filePath(QStringLiteral("page.pdf")));
     }
@@ -161,10 +155,10 @@ private slots:
     {
         // The rows of the key table share one main window.
         if (QByteArray(QTest::currentTestFunction()) != "keys")
-            closeMainWindow();
+            FormsTest::cleanup();
         QVERIFY(skwtest::Boxes().empty());
     }
-    void cleanupTestCase() { closeMainWindow(); }
+    void cleanupTestCase() { FormsTest::cleanup(); }
 
     // Each command in the page, which does not take its key, and in the
     // address box (the other keys of each command are table tests); then
@@ -307,7 +301,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(requestsForB() > requests, kLoadTimeout);
             QCOMPARE(server.LastRequestFor(QStringLiteral("/b.html")).contains("no-cache"), expected.endsWith(u"cache"));
         } else if (expected == "stopped")
-            QTRY_VERIFY_WITH_TIMEOUT(!form.WebBrowser1->Busy() && panel() == QStringLiteral("Stopped"), kLoadTimeout);
+            QTRY_VERIFY_WITH_TIMEOUT(!form.WebBrowser1->Busy() && PanelText(1) == QStringLiteral("Stopped"), kLoadTimeout);
         else if (expected == "find box")
             QTRY_COMPARE_WITH_TIMEOUT(form.ActiveControl(), static_cast<QWidget*>(form.FindBox1), kLoadTimeout);
         else if (expected == "find box closed")
@@ -326,12 +320,12 @@ private slots:
             QCOMPARE(addressBox()->selectedText(), b);
             QCOMPARE(mdlGlobals::bShowToolbar, before.isEmpty());  // shown as by its own F4
         } else if (expected.startsWith(u"Zoom"))
-            QTRY_COMPARE_WITH_TIMEOUT((QStringList{MCommands::ZoomText(form.WebBrowser1->ZoomFactor()), panel()}),
+            QTRY_COMPARE_WITH_TIMEOUT((QStringList{MCommands::ZoomText(form.WebBrowser1->ZoomFactor()), PanelText(1)}),
                                       (QStringList{expected, expected}), kLoadTimeout);
         else if (expected == "printed") {
             // One dialog for the two presses, the document named after the
             // page; the file holds the page's text.
-            QTRY_COMPARE_WITH_TIMEOUT(panel(), QStringLiteral("Printing done"), kLoadTimeout);
+            QTRY_COMPARE_WITH_TIMEOUT(PanelText(1), QStringLiteral("Printing done"), kLoadTimeout);
             QCOMPARE(printDialogs, 1);
             QCOMPARE(printedName, QStringLiteral("B.pdf"));
             QProcess pdftotext;
@@ -385,7 +379,7 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("results");  // after typing, then after each key of the walk
-        const QString find = localPage("find.html");
+        const QString find = DataPage("find.html");
         QTest::newRow("walked") << find << "needle" << QStringList{"1 of 3", "2 of 3", "3 of 3", "1 of 3", "3 of 3", "1 of 3"};
         QTest::newRow("letter case") << find << "NeEdLe" << QStringList{"1 of 3"};
         QTest::newRow("right-to-left") << find << QStringLiteral("\u05E9\u05DC\u05D5\u05DD") << QStringList{"1 of 1"};
@@ -422,13 +416,13 @@ private slots:
             QCOMPARE(MCommands::FindResultText(found[i][0].toInt(), found[i][1].toInt()), results[i]);
         }
         // A page still loading writes its progress there too.
-        QCOMPARE(form.WebBrowser1->Busy() ? results.last() : panel(), results.last());
+        QCOMPARE(form.WebBrowser1->Busy() ? results.last() : PanelText(1), results.last());
         if (results[0] != "Not found")
             QTRY_VERIFY_WITH_TIMEOUT(highlightPixels() > plainPage, kLoadTimeout);
         const int highlighted = highlightPixels() - plainPage;
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QCOMPARE((QList<bool>{form.FindBox1->Visible(), panel().isEmpty()}), (QList<bool>{false, true}));
+        QCOMPARE((QList<bool>{form.FindBox1->Visible(), PanelText(1).isEmpty()}), (QList<bool>{false, true}));
         // Gone, but for a few pixels the engine may leave at their edges.
         QTRY_VERIFY_WITH_TIMEOUT(highlightPixels() - plainPage <= highlighted / 10, kLoadTimeout);
         QCOMPARE(QApplication::focusWidget(), view()->focusProxy());
@@ -443,7 +437,7 @@ private slots:
             QVERIFY(form.FindBox1->Visible());
             QCOMPARE(found.last()[1].toInt(), found.first()[1].toInt());
         }
-        form.WebBrowser1->Navigate(localPage("news.html"));
+        form.WebBrowser1->Navigate(DataPage("news.html"));
         QTRY_VERIFY_WITH_TIMEOUT(!form.FindBox1->Visible(), kLoadTimeout);
     }
 
@@ -459,7 +453,7 @@ private slots:
     void zoomFollowsThePageShown()
     {
         QFETCH(QString, path);
-        const QString news = localPage("news.html");
+        const QString news = DataPage("news.html");
         const QUrl other(aside.Url(path));
         platform::SiteZoom::SetFactor(other, 2.0);
         frmMain& form = mainWindow();
@@ -491,12 +485,12 @@ private slots:
     // addresses of the earlier run that opened, the most visited first.
     void zoomAndHistoryAcrossARestart()
     {
-        const QString news = localPage("news.html"), untitled = localPage("untitled.html");
+        const QString news = DataPage("news.html"), untitled = DataPage("untitled.html");
         mainWindow().Show();
         QVERIFY(open(news));
         mainWindow().DoCommand(MCommands::Command::ZoomIn);
         mainWindow().DoCommand(MCommands::Command::ZoomIn);
-        QCOMPARE(panel(), QStringLiteral("Zoom 125%"));
+        QCOMPARE(PanelText(1), QStringLiteral("Zoom 125%"));
         QVERIFY(open(server.Url(QStringLiteral("/a.html"))));
         QCOMPARE(mainWindow().WebBrowser1->ZoomFactor(), 1.0);
         QVERIFY(open(untitled));
@@ -506,7 +500,7 @@ private slots:
         // text that is no address is recorded.
         for (const char* unrecorded : {"http://127.0.0.1:1/failed.html", "data:text/html,<title>data.html</title>", "nosuch:page.html"})
             QVERIFY(open(QString::fromLatin1(unrecorded)));
-        closeMainWindow();
+        skwtest::UnloadForms<frmMain>();
         platform::RecentStore::CloseAll();  // read again, as in a new run
 
         platform::SetCommandLineArguments({news});
@@ -536,7 +530,7 @@ private slots:
     void clickWithTheListOpen()
     {
         QFETCH(bool, onGo);
-        const QString news = localPage("news.html"), untitled = localPage("untitled.html");
+        const QString news = DataPage("news.html"), untitled = DataPage("untitled.html");
         mainWindow().Show();
         QVERIFY(open(untitled));
         QVERIFY(open(news));
@@ -557,5 +551,5 @@ private slots:
     }
 };
 
-SKERRYWIND_TEST_MAIN(TestCommandsEngine)
+SKERRYWIND_ENGINE_TEST_MAIN(TestCommandsEngine)
 #include "test_Commands_engine.moc"

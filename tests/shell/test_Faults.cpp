@@ -4,7 +4,9 @@
 // reports what failed, keeps working, and loses nothing already stored.
 // SKERRYWIND_ENGINE_TEST: the last case loads pages in the real engine.
 #include "Dialogs.h"
+#include "EngineTest.h"
 #include "FileSizeLimit.h"
+#include "FormsTest.h"
 #include "LoopbackServer.h"
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
@@ -12,7 +14,6 @@
 #include "dialogs/frmOptions.h"
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
-#include "platform/forms/WindowProc.h"
 #include "settings/mdlGlobals.h"
 #include "shell/frmMain.h"
 #include "toolbar/frmToolBar.h"
@@ -28,20 +29,13 @@
 
 using skwtest::RecordingBrowser;
 
+using skwtest::OpenOptions;
+using skwtest::StoredPref;
+
 namespace {
-const bool kEngineFlags = [] {
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-logging");
-    return true;
-}();
 constexpr int kLoadTimeout = 30000;
 const QString kPrefs = QStringLiteral("Skerrywind");
 const QString kPlaces = QStringLiteral("Skerwind32");
-
-QString storedPref(const QString& key)
-{
-    return platform::GetSetting(kPrefs, QStringLiteral("Prefs"), key, QStringLiteral("(none)"));
-}
 
 // Both settings files as bytes, and the names in their folder.
 QStringList snapshot()
@@ -55,18 +49,12 @@ QStringList snapshot()
     return out;
 }
 
-frmOptions& openOptions()
-{
-    platform::SendMessage(&platform::Forms<frmMain>(), platform::WM_SYSCOMMAND, 2, 0);
-    return platform::Forms<frmOptions>();
-}
-
 // A first run that stores preferences and every placement, then ends.
 void storeAFirstRun()
 {
     frmMain& main = platform::Forms<frmMain>();
     main.Show();
-    frmOptions& options = openOptions();
+    frmOptions& options = OpenOptions();
     options.txtHomepage->SetText(QStringLiteral("file:///srv/home.html"));
     options.txtSearchpage->SetText(QStringLiteral("file:///srv/search.html"));
     skwtest::Click(options.cmdOk);
@@ -78,28 +66,16 @@ const QByteArray kWholePage = "<!DOCTYPE html><html><head><title>Whole</title></
 const QString kPagePath = QStringLiteral("/page.html");
 }  // namespace
 
-class TestFaults : public QObject {
+class TestFaults : public skwtest::FormsTest {
     Q_OBJECT
 
-    int lastFormActions = 0;
-
 private slots:
-    void initTestCase() { platform::FormRegistry::SetLastFormAction([this] { ++lastFormActions; }); }
     void init()
     {
-        RecordingBrowser::Install();
-        platform::SetTwipsPerPixelOverride(15);
-        skwtest::FreshUserFolders();
-        platform::SetCommandLineArguments({});
+        FormsTest::init();
         storeAFirstRun();
         skwtest::ClearBoxes();
         lastFormActions = 0;
-    }
-    void cleanup()
-    {
-        platform::FormRegistry::UnloadIfLoaded<frmMain>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        RecordingBrowser::Install();
     }
 
     // Nothing can be stored: options OK (which traps nothing) reaches the
@@ -116,10 +92,10 @@ private slots:
     {
         QFETCH(bool, folderIsAFile);
         const QStringList before = snapshot();
-        QCOMPARE(storedPref(QStringLiteral("Default Homepage")), QStringLiteral("file:///srv/home.html"));
+        QCOMPARE(StoredPref(QStringLiteral("Default Homepage")), QStringLiteral("file:///srv/home.html"));
         frmMain& main = platform::Forms<frmMain>();
         main.Show();
-        frmOptions& options = openOptions();
+        frmOptions& options = OpenOptions();
 
         const QString folder = platform::SettingsFolder();
         std::optional<skwtest::FileSizeLimit> limit;
@@ -188,7 +164,7 @@ private slots:
             QCOMPARE(file.write(garbage), garbage.size());
         }
 
-        frmOptions& options = openOptions();
+        frmOptions& options = OpenOptions();
         QCOMPARE(options.txtHomepage->Text(), QStringLiteral("[NOT SET]"));
         options.txtHomepage->SetText(QStringLiteral("file:///srv/new.html"));
         options.optHide->SetValue(true);
@@ -198,9 +174,9 @@ private slots:
 
         QVERIFY(skwtest::Boxes().empty());
         QCOMPARE(lastFormActions, 1);
-        QCOMPARE(storedPref(QStringLiteral("Default Homepage")), QStringLiteral("file:///srv/new.html"));
-        QCOMPARE(storedPref(QStringLiteral("Default SearchPage")), QString());
-        QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), QStringLiteral("False"));
+        QCOMPARE(StoredPref(QStringLiteral("Default Homepage")), QStringLiteral("file:///srv/new.html"));
+        QCOMPARE(StoredPref(QStringLiteral("Default SearchPage")), QString());
+        QCOMPARE(StoredPref(QStringLiteral("Show Toolbar")), QStringLiteral("False"));
         for (const char* form : {"frmMain", "frmOptions", "frmToolBar"})
             QVERIFY2(platform::GetSetting(kPlaces, QString::fromLatin1(form), QStringLiteral("Left")) != QString(), form);
         // Clean: every line a section or a key of this program's, as text.
@@ -261,5 +237,5 @@ private slots:
     }
 };
 
-SKERRYWIND_TEST_MAIN(TestFaults)
+SKERRYWIND_ENGINE_TEST_MAIN(TestFaults)
 #include "test_Faults.moc"

@@ -16,7 +16,9 @@
 // (under AddressSanitizer a use after free is one), with no form left, and
 // with the stored preferences and placements kept or written exactly as a
 // close writes them.
+#include "Dialogs.h"
 #include "FakePointer.h"
+#include "FormsTest.h"
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
@@ -44,6 +46,7 @@
 #include <functional>
 #include <map>
 
+using skwtest::Loaded;
 using skwtest::RecordingBrowser;
 
 namespace {
@@ -68,13 +71,6 @@ const std::map<QString, std::map<QString, QString>> kStored = {
 QString applicationOf(const QString& section)
 {
     return section == u"Prefs" ? QStringLiteral("Skerrywind") : QStringLiteral("Skerwind32");
-}
-
-// The loaded instance of F, without loading it.
-template <class F>
-F* loaded()
-{
-    return platform::FormRegistry::IsLoaded<F>() ? &platform::Forms<F>() : nullptr;
 }
 
 struct Injection {
@@ -105,7 +101,7 @@ public:
     void Run()
     {
         platform::Forms<frmMain>().Show();
-        if (frmMain* main = loaded<frmMain>()) {
+        if (frmMain* main = Loaded<frmMain>()) {
             QPointer<RecordingBrowser> browser = static_cast<RecordingBrowser*>(main->WebBrowser1);
             // The page has something not saved: closing asks it first.
             browser->LeaveQuestionFrom = kSite;
@@ -115,23 +111,23 @@ public:
             if (browser)
                 browser->RaiseDocumentComplete(kPage);
         }
-        hoverEach(loaded<frmToolBar>());
-        if (frmToolBar* toolbar = loaded<frmToolBar>()) {
+        hoverEach(Loaded<frmToolBar>());
+        if (frmToolBar* toolbar = Loaded<frmToolBar>()) {
             for (QPointer<platform::CommandButton> button : {toolbar->cmdBack, toolbar->cmdForward, toolbar->cmdStop,
                                                              toolbar->cmdRefresh, toolbar->cmdHome, toolbar->cmdSearch})
                 if (button)
                     QTest::mouseClick(button, Qt::LeftButton);
         }
-        if (frmToolBar* toolbar = loaded<frmToolBar>())
+        if (frmToolBar* toolbar = Loaded<frmToolBar>())
             press(toolbar->cmdGo);
         // A page's questions: a permission with a certificate question queued
         // behind it, each refused by its button; one withdrawn while it shows.
         ask(&platform::BrowserHost::PermissionRequested, kSite, platform::PermissionRequest::Notifications);
         ask(&platform::BrowserHost::CertificateProblem, kSite, QStringLiteral("127.0.0.1"), QStringLiteral("revoked"),
             true, QStringLiteral("5f3a"));
-        hoverEach(loaded<frmAsk>());
+        hoverEach(Loaded<frmAsk>());
         for (int i = 0; i < 2; ++i)
-            if (frmAsk* question = loaded<frmAsk>())
+            if (frmAsk* question = Loaded<frmAsk>())
                 press(question->cmdNo);
         QPointer<platform::PermissionRequest> withdrawn =
             ask(&platform::BrowserHost::PermissionRequested, kSite, platform::PermissionRequest::Camera);
@@ -152,8 +148,8 @@ public:
                                              {Qt::Key_F11, Qt::NoModifier}})
             keyInMain(key, modifiers);
         fromWindowMenu(2);
-        hoverEach(loaded<frmOptions>());
-        if (frmOptions* options = loaded<frmOptions>())
+        hoverEach(Loaded<frmOptions>());
+        if (frmOptions* options = Loaded<frmOptions>())
             press(options->cmdOk);
         // The steps inside the about box's modal display run once it shows.
         // Nothing else ticks meanwhile, so the loops come in the same order
@@ -161,7 +157,7 @@ public:
         QTimer aboutShown;
         aboutShown.setInterval(0);
         QObject::connect(&aboutShown, &QTimer::timeout, [&] {
-            frmAbout* about = loaded<frmAbout>();
+            frmAbout* about = Loaded<frmAbout>();
             if (!about || !about->isModal())
                 return;
             aboutShown.stop();
@@ -180,25 +176,25 @@ public:
         // F4 in the main window twice (the preference follows), then in the
         // toolbar and once more in the main window.
         for (bool inMain : {true, true, false, true}) {
-            QWidget* window = inMain ? static_cast<QWidget*>(loaded<frmMain>()) : loaded<frmToolBar>();
+            QWidget* window = inMain ? static_cast<QWidget*>(Loaded<frmMain>()) : Loaded<frmToolBar>();
             keyIn(window, Qt::Key_F4, Qt::NoModifier);
         }
         // A second start hands its command line over.
-        if (frmMain* main = loaded<frmMain>()) {
+        if (frmMain* main = Loaded<frmMain>()) {
             platform::CodeScope handOver;
             main->ReceiveCommandLine(QStringLiteral("file:///srv/other.html"));
         }
         // The close: the page's leave question keeps the window, then lets
         // it go.
         for (SoftButton* frmPageDialog::*answer : {&frmPageDialog::cmdCancel, &frmPageDialog::cmdOk}) {
-            if (frmMain* main = loaded<frmMain>())
+            if (frmMain* main = Loaded<frmMain>())
                 main->close();
-            if (frmPageDialog* question = loaded<frmPageDialog>(); question && question->Visible())
+            if (frmPageDialog* question = Loaded<frmPageDialog>(); question && question->Visible())
                 press(question->*answer);
         }
         // Whatever the injections left, the program ends here, as on a
         // signal; a session without them never gets here with a window.
-        if (frmMain* main = loaded<frmMain>()) {
+        if (frmMain* main = Loaded<frmMain>()) {
             EndedByCode = true;
             main->Unload();
         }
@@ -214,7 +210,7 @@ private:
     template <class Request, class... Args>
     static QPointer<Request> ask(void (platform::BrowserHost::*event)(Request*), Args&&... args)
     {
-        if (frmMain* main = loaded<frmMain>())
+        if (frmMain* main = Loaded<frmMain>())
             return static_cast<RecordingBrowser*>(main->WebBrowser1)->RaiseRequest(event, std::forward<Args>(args)...);
         return nullptr;
     }
@@ -230,7 +226,7 @@ private:
         QTimer answering;
         answering.setInterval(0);
         QObject::connect(&answering, &QTimer::timeout, [&] {
-            F* window = loaded<F>();
+            F* window = Loaded<F>();
             if (!window || !window->Visible()) {
                 if (++idleTicks > kIdleTicks && request) {
                     Hung = true;
@@ -261,15 +257,15 @@ private:
         QWidget* focus = QApplication::focusWidget();
         QTest::keyClick(focus && focus->window() == window ? focus : window, key, modifiers);
     }
-    static void keyInMain(Qt::Key key, Qt::KeyboardModifiers modifiers) { keyIn(loaded<frmMain>(), key, modifiers); }
+    static void keyInMain(Qt::Key key, Qt::KeyboardModifiers modifiers) { keyIn(Loaded<frmMain>(), key, modifiers); }
     // One tick of every timer of the loaded forms, as after the pointer moved.
     static void tickAll()
     {
         QList<QPointer<platform::Timer>> timers;
-        for (QWidget* form : {static_cast<QWidget*>(loaded<frmMain>()), static_cast<QWidget*>(loaded<frmToolBar>()),
-                              static_cast<QWidget*>(loaded<frmOptions>()), static_cast<QWidget*>(loaded<frmAbout>()),
-                              static_cast<QWidget*>(loaded<frmAsk>()), static_cast<QWidget*>(loaded<frmSignIn>()),
-                              static_cast<QWidget*>(loaded<frmPageDialog>())})
+        for (QWidget* form : {static_cast<QWidget*>(Loaded<frmMain>()), static_cast<QWidget*>(Loaded<frmToolBar>()),
+                              static_cast<QWidget*>(Loaded<frmOptions>()), static_cast<QWidget*>(Loaded<frmAbout>()),
+                              static_cast<QWidget*>(Loaded<frmAsk>()), static_cast<QWidget*>(Loaded<frmSignIn>()),
+                              static_cast<QWidget*>(Loaded<frmPageDialog>())})
             if (form)
                 for (platform::Timer* timer : form->findChildren<platform::Timer*>())
                     timers << timer;
@@ -310,7 +306,7 @@ private:
     }
     static void fromWindowMenu(platform::WPARAM command)
     {
-        if (frmMain* main = loaded<frmMain>())
+        if (frmMain* main = Loaded<frmMain>())
             platform::SendMessage(main, platform::WM_SYSCOMMAND, command, 0);
     }
 
@@ -389,17 +385,15 @@ class TestReEntry : public QObject {
 private slots:
     void initTestCase()
     {
-        RecordingBrowser::Install();
-        platform::SetTwipsPerPixelOverride(15);
+        skwtest::UseRecordingForms([this] {
+            ++lastFormActions;
+            bShowToolbarAtEnd = mdlGlobals::bShowToolbar;
+        });
         platform::SetCommandLineArguments({});
         platform::SetOpenUrlHook([](const QString&) {});
         // Every tick comes from the session itself, so that every run reaches
         // the same loops in the same order.
         platform::Timer::SetAutomaticTicks(false);
-        platform::FormRegistry::SetLastFormAction([this] {
-            ++lastFormActions;
-            bShowToolbarAtEnd = mdlGlobals::bShowToolbar;
-        });
         platform::TerminationSignals::SetHandler([](int) { platform::FormRegistry::UnloadIfLoaded<frmMain>(); });
     }
     void cleanupTestCase()

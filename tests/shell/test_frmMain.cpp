@@ -3,6 +3,7 @@
 // wheel turns with the focus in the page, full screen, the trapped failures,
 // and the shut-down.
 #include "Dialogs.h"
+#include "FormsTest.h"
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
@@ -21,20 +22,13 @@
 #include <QTimer>
 #include <QWindow>
 
+using skwtest::PanelText;
 using skwtest::RecordingBrowser;
+using skwtest::StorePref;
+using skwtest::StoredPref;
 
 namespace {
 const QString kPrefix = QStringLiteral("Skerrywind v1.1.51a");
-
-void storePref(const QString& key, const QString& value)
-{
-    platform::SaveSetting(QStringLiteral("Skerrywind"), QStringLiteral("Prefs"), key, value);
-}
-
-QString storedPref(const QString& key)
-{
-    return platform::GetSetting(QStringLiteral("Skerrywind"), QStringLiteral("Prefs"), key, QStringLiteral("(none)"));
-}
 
 // The navigation calls, without the sizes the layout sets.
 QStringList navigationCalls()
@@ -42,11 +36,6 @@ QStringList navigationCalls()
     QStringList calls = RecordingBrowser::Last()->Calls;
     calls.removeIf([](const QString& call) { return call.startsWith(u"Width") || call.startsWith(u"Height"); });
     return calls;
-}
-
-QString panelText(int index)
-{
-    return platform::Forms<frmMain>().StatusBar->Panels(index).Text();
 }
 
 // The keys (modifier keys aside), clicks and wheel turns that reach a widget.
@@ -76,31 +65,19 @@ frmMain& startWithFocusOnThePage()
 }
 }  // namespace
 
-class TestFrmMain : public QObject {
+class TestFrmMain : public skwtest::FormsTest {
     Q_OBJECT
 
-    int lastFormActions = 0;
-
 private slots:
-    void initTestCase()
-    {
-        RecordingBrowser::Install();
-        platform::SetTwipsPerPixelOverride(15);
-        platform::FormRegistry::SetLastFormAction([this] { ++lastFormActions; });
-    }
     void init()
     {
-        skwtest::FreshUserFolders();
-        skwtest::ClearBoxes();
-        platform::SetCommandLineArguments({});
+        FormsTest::init();
         mdlGlobals::bShowToolbar = false;
-        lastFormActions = 0;
     }
     void cleanup()
     {
         platform::SetTwipsPerPixelOverride(15);
-        platform::FormRegistry::UnloadIfLoaded<frmMain>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        FormsTest::cleanup();
     }
 
     // Arguments and preferences are read before the navigation; pending
@@ -108,7 +85,7 @@ private slots:
     // before the window shows.
     void startUpOrder()
     {
-        storePref(QStringLiteral("Default Homepage"), QStringLiteral("file:///srv/home.html"));
+        StorePref(QStringLiteral("Default Homepage"), QStringLiteral("file:///srv/home.html"));
         platform::SetCommandLineArguments({QStringLiteral("-notoolbar")});
         QStringList log;
         QTimer::singleShot(0, [&] { log << QStringLiteral("pending before load"); });
@@ -211,8 +188,8 @@ private slots:
     // stores the preferences so that the next start is clean.
     void unreadableShowToolbar()
     {
-        storePref(QStringLiteral("Default Homepage"), QStringLiteral("file:///srv/home.html"));
-        storePref(QStringLiteral("Show Toolbar"), QStringLiteral("maybe"));
+        StorePref(QStringLiteral("Default Homepage"), QStringLiteral("file:///srv/home.html"));
+        StorePref(QStringLiteral("Show Toolbar"), QStringLiteral("maybe"));
 
         frmMain& form = platform::Forms<frmMain>();
         form.Show();
@@ -226,8 +203,8 @@ private slots:
         form.close();
 
         QVERIFY(!platform::FormRegistry::IsLoaded<frmMain>());
-        QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), QStringLiteral("False"));
-        QCOMPARE(storedPref(QStringLiteral("Default Homepage")), QStringLiteral("file:///srv/home.html"));
+        QCOMPARE(StoredPref(QStringLiteral("Show Toolbar")), QStringLiteral("False"));
+        QCOMPARE(StoredPref(QStringLiteral("Default Homepage")), QStringLiteral("file:///srv/home.html"));
         QCOMPARE(skwtest::Boxes().size(), size_t(1));
         QCOMPARE(lastFormActions, 1);
     }
@@ -310,7 +287,7 @@ private slots:
 
         const bool asked = asks && how != "unload";
         QCOMPARE(browser && browser->Calls.contains("QueryClose"), how != "unload");
-        QCOMPARE(platform::FormRegistry::IsLoaded<frmPageDialog>() && platform::Forms<frmPageDialog>().Visible(), asked);
+        QCOMPARE(skwtest::Shown<frmPageDialog>(), asked);
         if (asked) {
             frmPageDialog& box = platform::Forms<frmPageDialog>();
             QCOMPARE(box.Caption(), QStringLiteral("Leave 127.0.0.1:8123?"));
@@ -332,7 +309,7 @@ private slots:
         }
         QCOMPARE(platform::FormRegistry::IsLoaded<frmMain>(), !closed);
         QCOMPARE(lastFormActions, closed ? 1 : 0);
-        QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), closed ? QStringLiteral("True") : QStringLiteral("(none)"));
+        QCOMPARE(StoredPref(QStringLiteral("Show Toolbar")), closed ? QStringLiteral("True") : QStringLiteral("(none)"));
         QVERIFY(skwtest::Boxes().empty());
         if (closed)
             return;
@@ -464,7 +441,7 @@ private slots:
             QVERIFY(request(true)->Accepted());
         QVERIFY(form.FullScreen());
         QVERIFY(!form.StatusBar->Visible());
-        QVERIFY(!platform::FormRegistry::IsLoaded<frmToolBar>() || !platform::Forms<frmToolBar>().Visible());
+        QVERIFY(!skwtest::Shown<frmToolBar>());
         QCOMPARE(form.WebBrowser1->Widget()->geometry(), form.rect());
 
         if (leave == "close") {
@@ -473,7 +450,7 @@ private slots:
             for (int i = 0; i < 4; ++i)
                 QCOMPARE(platform::GetSetting("Skerwind32", "frmMain", stored[i], QString()).toFloat(), before[i]);
             // Hidden for the page, the toolbar is still wanted.
-            QCOMPARE(storedPref(QStringLiteral("Show Toolbar")), QStringLiteral("True"));
+            QCOMPARE(StoredPref(QStringLiteral("Show Toolbar")), QStringLiteral("True"));
             return;
         }
         if (leave == "page") {
@@ -491,7 +468,7 @@ private slots:
         QCOMPARE((QList<float>{form.Left(), form.Top(), form.Width(), form.Height()}), before);
         QCOMPARE(form.WebBrowser1->Widget()->geometry(), browserBefore);
         QVERIFY(form.StatusBar->Visible());
-        QCOMPARE(platform::FormRegistry::IsLoaded<frmToolBar>() && platform::Forms<frmToolBar>().Visible(), toolbar);
+        QCOMPARE(skwtest::Shown<frmToolBar>(), toolbar);
         QVERIFY(skwtest::Boxes().empty());
     }
 
@@ -504,16 +481,16 @@ private slots:
 
         browser->RaiseStatusTextChange(QStringLiteral("Opening page file:///a.html..."));
         browser->RaiseStatusTextChange(QString());
-        QCOMPARE(panelText(1), QStringLiteral("Opening page file:///a.html..."));
+        QCOMPARE(PanelText(1), QStringLiteral("Opening page file:///a.html..."));
         browser->RaiseStatusTextChange(QStringLiteral("Done"));
         browser->RaiseStatusTextChange(QString());
-        QCOMPARE(panelText(1), QStringLiteral("Done"));
+        QCOMPARE(PanelText(1), QStringLiteral("Done"));
 
         // A status text of many lines and thousands of characters is clipped:
         // neither the bar nor the window grows for it.
         const QString longText = QString(5000, u'x') + QStringLiteral("\n<b>second</b>\nthird");
         browser->RaiseStatusTextChange(longText);
-        QCOMPARE(panelText(1), longText);
+        QCOMPARE(PanelText(1), longText);
         form.resize(300, 200);
         QCOMPARE(form.width(), 300);
         QCOMPARE(form.StatusBar->height(), barHeight);

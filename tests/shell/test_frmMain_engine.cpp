@@ -1,5 +1,7 @@
 // SKERRYWIND_ENGINE_TEST: the main window over the real web engine, on local
 // pages: the start page, the title, the status texts and the busy indicator.
+#include "EngineTest.h"
+#include "FormsTest.h"
 #include "TestSupport.h"
 
 #include "platform/engine/BrowserHost.h"
@@ -12,43 +14,21 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-namespace {
-// Without graphics hardware the engine starts faster and quieter in software.
-const bool kEngineFlags = [] {
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-logging");
-    return true;
-}();
+using skwtest::DataPage;
+using skwtest::PanelText;
 
+namespace {
 constexpr int kLoadTimeout = 20000;
 const QString kPrefix = QStringLiteral("Skerrywind v1.1.51a");
-
-QString page(const QString& name)
-{
-    return QUrl::fromLocalFile(QStringLiteral(SKERRYWIND_TEST_DATA "/") + name).toString();
-}
-
-QString panelText(int index)
-{
-    return platform::Forms<frmMain>().StatusBar->Panels(index).Text();
-}
 }  // namespace
 
-class TestFrmMainEngine : public QObject {
+class TestFrmMainEngine : public skwtest::FormsTest {
     Q_OBJECT
 
+public:
+    TestFrmMainEngine() : FormsTest(Browser::Engine) {}
+
 private slots:
-    void init()
-    {
-        skwtest::FreshUserFolders();
-        skwtest::ClearBoxes();
-        platform::FormRegistry::SetLastFormAction([] {});
-    }
-    void cleanup()
-    {
-        platform::FormRegistry::UnloadIfLoaded<frmMain>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 
     void startPage_data()
     {
@@ -57,14 +37,14 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("document");
 
-        QTest::newRow("titled page") << QStringList{page("news.html")} << QString() << kPrefix + " - [News]"
-                                     << page("news.html");
-        QTest::newRow("page without a title") << QStringList{page("untitled.html")} << QString() << kPrefix
-                                              << page("untitled.html");
+        QTest::newRow("titled page") << QStringList{DataPage("news.html")} << QString() << kPrefix + " - [News]"
+                                     << DataPage("news.html");
+        QTest::newRow("page without a title") << QStringList{DataPage("untitled.html")} << QString() << kPrefix
+                                              << DataPage("untitled.html");
         QTest::newRow("URL argument wins over the home page")
-            << QStringList{page("news.html")} << page("untitled.html") << kPrefix + " - [News]" << page("news.html");
-        QTest::newRow("non-URL argument ignored") << QStringList{"news.html"} << page("news.html")
-                                                  << kPrefix + " - [News]" << page("news.html");
+            << QStringList{DataPage("news.html")} << DataPage("untitled.html") << kPrefix + " - [News]" << DataPage("news.html");
+        QTest::newRow("non-URL argument ignored") << QStringList{"news.html"} << DataPage("news.html")
+                                                  << kPrefix + " - [News]" << DataPage("news.html");
         QTest::newRow("the engine's home page") << QStringList() << QString() << kPrefix + " - [Skerrywind]"
                                                 << "skerrywind:home";
     }
@@ -86,21 +66,21 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(documents.size(), 1, kLoadTimeout);
         QCOMPARE(documents[0][1].value<QVariant>().toString(), document);
         QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), caption, kLoadTimeout);
-        QTRY_COMPARE_WITH_TIMEOUT(panelText(1), QStringLiteral("Done"), kLoadTimeout);
-        QTRY_COMPARE_WITH_TIMEOUT(panelText(2), QString(), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(PanelText(1), QStringLiteral("Done"), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(PanelText(2), QString(), kLoadTimeout);
         QVERIFY(skwtest::Boxes().empty());
     }
 
     void busyWhileLoading()
     {
-        platform::SetCommandLineArguments({page("slow.html")});
+        platform::SetCommandLineArguments({DataPage("slow.html")});
         frmMain& form = platform::Forms<frmMain>();
         form.Show();
 
-        QTRY_COMPARE_WITH_TIMEOUT(panelText(2), QStringLiteral("BUSY"), kLoadTimeout);
-        QVERIFY(panelText(1).startsWith(QStringLiteral("Opening page ") + page("slow.html")));
-        QTRY_COMPARE_WITH_TIMEOUT(panelText(2), QString(), kLoadTimeout);
-        QCOMPARE(panelText(1), QStringLiteral("Done"));
+        QTRY_COMPARE_WITH_TIMEOUT(PanelText(2), QStringLiteral("BUSY"), kLoadTimeout);
+        QVERIFY(PanelText(1).startsWith(QStringLiteral("Opening page ") + DataPage("slow.html")));
+        QTRY_COMPARE_WITH_TIMEOUT(PanelText(2), QString(), kLoadTimeout);
+        QCOMPARE(PanelText(1), QStringLiteral("Done"));
         QCOMPARE(form.Caption(), kPrefix + " - [Slow]");
     }
 
@@ -109,8 +89,8 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("status");
 
-        QTest::newRow("missing file") << page("missing.html")
-                                      << "Cannot open " + page("missing.html") + " (ERR_FILE_NOT_FOUND)";
+        QTest::newRow("missing file") << DataPage("missing.html")
+                                      << "Cannot open " + DataPage("missing.html") + " (ERR_FILE_NOT_FOUND)";
         QTest::newRow("unknown scheme") << "nosuchscheme:somewhere"
                                         << "Cannot open nosuchscheme:somewhere (unknown address type)";
     }
@@ -125,12 +105,12 @@ private slots:
 
         QTRY_COMPARE_WITH_TIMEOUT(documents.size(), 1, kLoadTimeout);
         QCOMPARE(documents[0][1].value<QVariant>().toString(), address);
-        QTRY_COMPARE_WITH_TIMEOUT(panelText(1), status, kLoadTimeout);
-        QTRY_COMPARE_WITH_TIMEOUT(panelText(2), QString(), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(PanelText(1), status, kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(PanelText(2), QString(), kLoadTimeout);
         QVERIFY(skwtest::Boxes().empty());
 
         // The shell runs on: the next address opens.
-        form.WebBrowser1->Navigate(page("news.html"));
+        form.WebBrowser1->Navigate(DataPage("news.html"));
         QTRY_COMPARE_WITH_TIMEOUT(form.Caption(), kPrefix + " - [News]", kLoadTimeout);
     }
 
@@ -151,16 +131,16 @@ private slots:
         QVERIFY(!browser->Busy());
 
         const qint64 process = enginePage->renderProcessPid();
-        browser->Navigate(page("news.html"));
+        browser->Navigate(DataPage("news.html"));
         QTRY_COMPARE_WITH_TIMEOUT(documents.size(), 1, kLoadTimeout);
-        QCOMPARE(documents[0][1].value<QVariant>().toString(), page("news.html"));
+        QCOMPARE(documents[0][1].value<QVariant>().toString(), DataPage("news.html"));
         QTRY_COMPARE_WITH_TIMEOUT(titles.last()[0].toString(), QStringLiteral("News"), kLoadTimeout);
         for (const QList<QVariant>& title : titles)
             QVERIFY2(title[0].toString() == u"News" || title[0].toString().isEmpty(), qPrintable(title[0].toString()));
-        QVERIFY(statuses.first()[0].toString().startsWith(QStringLiteral("Opening page ") + page("news.html")));
+        QVERIFY(statuses.first()[0].toString().startsWith(QStringLiteral("Opening page ") + DataPage("news.html")));
         QCOMPARE(enginePage->renderProcessPid(), process);
     }
 };
 
-SKERRYWIND_TEST_MAIN(TestFrmMainEngine)
+SKERRYWIND_ENGINE_TEST_MAIN(TestFrmMainEngine)
 #include "test_frmMain_engine.moc"

@@ -2,13 +2,26 @@
 
 #include "FakePointer.h"
 
+#include "dialogs/frmOptions.h"
+#include "platform/forms/WindowProc.h"
+#include "shell/frmMain.h"
+
 #include <QTimer>
 
 namespace skwtest {
 
 namespace {
 constexpr int kCheckIntervalMs = 5;
+// The window menu's command for the options dialog.
+constexpr platform::WPARAM kOptionsCommand = 2;
 }  // namespace
+
+frmOptions& OpenOptions()
+{
+    if (platform::SendMessage(&platform::Forms<frmMain>(), platform::WM_SYSCOMMAND, kOptionsCommand, 0) != 0)
+        qFatal("the options command returned non-zero");
+    return platform::Forms<frmOptions>();
+}
 
 void Click(SoftButton* button)
 {

@@ -3,6 +3,7 @@
 #include "platform/system/RecentStore.h"
 
 #include <QDir>
+#include <QUrl>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -74,6 +75,11 @@ QByteArray SendToSocket(const QString& path, const QByteArray& bytes, bool finis
         answer.append(buffer, n);
     ::close(fd);
     return answer;
+}
+
+QString DataPage(const QString& name)
+{
+    return QUrl::fromLocalFile(QStringLiteral(SKERRYWIND_TEST_DATA "/") + name).toString();
 }
 
 QString UserFolder()

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -29,16 +30,22 @@ void ClearBoxes();
 // side closes. A broken pipe ends the sending quietly.
 QByteArray SendToSocket(const QString& path, const QByteArray& bytes, bool finish = false);
 
+// The file URL of the test page `name` (in tests/data).
+QString DataPage(const QString& name);
+
 // Sets up the environment before the application object exists.
 void PrepareEnvironment();
 
 // The test main: the environment and the first user folders are set before
 // any thread starts, and the application's start-up thread has ended before
-// a test changes the environment again.
+// a test changes the environment again. `beforeApplication` runs after the
+// environment is set, before the application object exists.
 template <class TestClass>
-int TestMain(int argc, char** argv)
+int TestMain(int argc, char** argv, const std::function<void()>& beforeApplication = {})
 {
     PrepareEnvironment();
+    if (beforeApplication)
+        beforeApplication();
     FreshUserFolders();
     platform::Application app(argc, argv);
     app.WaitForWarmUp();

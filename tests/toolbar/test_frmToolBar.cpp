@@ -2,6 +2,7 @@
 // either window and the show-toolbar preference, "-notoolbar", the address
 // box following completed documents, the caption drag, the title band's
 // activation colours and the stored position.
+#include "FormsTest.h"
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
@@ -9,7 +10,6 @@
 #include "platform/engine/AddressCompleter.h"
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
-#include "platform/drawing/Surface.h"
 #include "settings/mdlGlobals.h"
 #include "shell/frmMain.h"
 #include "toolbar/frmToolBar.h"
@@ -25,11 +25,12 @@
 #include <optional>
 
 using skwtest::RecordingBrowser;
+using skwtest::Rgb;
 
 namespace {
 const QString kShowToolbar = QStringLiteral("Show Toolbar");
-void storeShowToolbar(const QString& value) { platform::SaveSetting("Skerrywind", "Prefs", kShowToolbar, value); }
-QString storedShowToolbar() { return platform::GetSetting("Skerrywind", "Prefs", kShowToolbar, "(none)"); }
+void storeShowToolbar(const QString& value) { skwtest::StorePref(kShowToolbar, value); }
+QString storedShowToolbar() { return skwtest::StoredPref(kShowToolbar); }
 QString storedPlacement(const QString& key) { return platform::GetSetting("Skerwind32", "frmToolBar", key, "(none)"); }
 
 frmMain& start(const QStringList& arguments = {})
@@ -53,8 +54,7 @@ QStringList navigationCalls(qsizetype from)
 QImage image(const QIcon& icon) { return icon.pixmap(32, 32).toImage(); }
 
 // A colour of the title band, well inside it.
-QRgb bandPixel() { return toolbar().hDC().Image().pixel(145, 7) & 0xFFFFFF; }
-QRgb rgb(platform::OLE_COLOR c) { return platform::TranslateColor(c).rgb() & 0xFFFFFF; }
+QRgb bandPixel() { return skwtest::ImagePixel(toolbar(), 145, 7); }
 
 // F4 as the user presses it in `window`: the window is made active and the
 // key goes to its focused widget.
@@ -67,25 +67,13 @@ void pressF4(QWidget* window, Qt::KeyboardModifiers modifiers)
 }
 }  // namespace
 
-class TestFrmToolBar : public QObject {
+class TestFrmToolBar : public skwtest::FormsTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        RecordingBrowser::Install();
-        platform::FormRegistry::SetLastFormAction([] {});
-    }
-    void init()
-    {
-        skwtest::FreshUserFolders();
-        skwtest::ClearBoxes();
-        platform::SetTwipsPerPixelOverride(15);
-    }
     void cleanup()
     {
-        platform::FormRegistry::UnloadIfLoaded<frmMain>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        FormsTest::cleanup();
         QVERIFY(!platform::FormRegistry::IsLoaded<frmToolBar>());
     }
 
@@ -343,16 +331,16 @@ private slots:
     // program's active window, the inactive one while the main window is.
     void bandFollowsActivation()
     {
-        QVERIFY(rgb(platform::COLOR_ACTIVECAPTION) != rgb(platform::COLOR_INACTIVECAPTION));
+        QVERIFY(Rgb(platform::COLOR_ACTIVECAPTION) != Rgb(platform::COLOR_INACTIVECAPTION));
         frmMain& main = start();
         QTRY_COMPARE(QGuiApplication::focusWindow(), toolbar().windowHandle());
-        QCOMPARE(bandPixel(), rgb(platform::COLOR_ACTIVECAPTION));
+        QCOMPARE(bandPixel(), Rgb(platform::COLOR_ACTIVECAPTION));
 
         main.windowHandle()->requestActivate();
-        QTRY_COMPARE(bandPixel(), rgb(platform::COLOR_INACTIVECAPTION));
+        QTRY_COMPARE(bandPixel(), Rgb(platform::COLOR_INACTIVECAPTION));
 
         toolbar().windowHandle()->requestActivate();
-        QTRY_COMPARE(bandPixel(), rgb(platform::COLOR_ACTIVECAPTION));
+        QTRY_COMPARE(bandPixel(), Rgb(platform::COLOR_ACTIVECAPTION));
     }
 
     // The toolbar stores its position, not its size, and reopens there.

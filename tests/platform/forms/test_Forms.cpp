@@ -1,5 +1,6 @@
 // The forms runtime: single instances loaded on first reference, modal and
 // modeless display, unloading and the end of the program; and its timers.
+#include "FormsTest.h"
 #include "TestSupport.h"
 
 #include "platform/forms/Forms.h"
@@ -73,12 +74,7 @@ private slots:
         events.clear();
         lastFormActions = 0;
     }
-    void cleanup()
-    {
-        platform::FormRegistry::UnloadIfLoaded<frmSecond>();
-        platform::FormRegistry::UnloadIfLoaded<frmFirst>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { skwtest::UnloadForms<frmSecond, frmFirst>(); }
 
     void loadedOnFirstReferenceOnly()
     {
