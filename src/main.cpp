@@ -43,6 +43,7 @@ int main(int argc, char** argv)
     const bool bFollowDesktopAccessibility = platform::PrepareStartupEnvironment(argc, argv);
     platform::ChooseGraphicsPath();
     platform::Application app(argc, argv);
+    // Not a slip for "Skerrywind": the title boxes have always shown; tests pin it.
     platform::SetAppTitle(QStringLiteral("Skerwind32"));
     // Before the engine starts: pages are read to assistive tools while the
     // desktop says one runs.

@@ -207,6 +207,7 @@ void SoftText::tmrMouseMonitor_Timer()
             return;
         bReportingTickError = true;
         try {
+            // The number right after the description, no separator, on purpose: tests pin this exact text.
             platform::MsgBox(QStringLiteral("SoftText::tmrMouseMonitor_Timer()\r\n") + e.Description + QString::number(e.Number));
         } catch (...) {
             bReportingTickError = false;

@@ -11,6 +11,7 @@ void ReportError(const QString& objectName, const QString& procedureName, int32_
     const QString description = handled.Number == number ? handled.Description : platform::ErrorDescription(number);
 
     const QString title = QStringLiteral("Error! (") + QString::number(number) + QStringLiteral(")");
+    // "Occured" with one r on purpose: every report has always read so, and tests pin the exact text.
     const QString text = description + QStringLiteral("\r\n\r\n") + QStringLiteral("Occured in: ") + objectName
                          + QStringLiteral("::") + procedureName;
     platform::MsgBox(text, platform::vbExclamation + platform::vbOKOnly, title);

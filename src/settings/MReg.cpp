@@ -15,6 +15,7 @@
 namespace MReg {
 
 namespace {
+// Not a slip for "Skerrywind": the placements have always been stored under this name (Skerwind32.ini).
 const QString kAppName = QStringLiteral("Skerwind32");
 const QString kLeft = QStringLiteral("Left");
 const QString kTop = QStringLiteral("Top");

@@ -189,6 +189,7 @@ void frmMain::Form_Unload(int16_t& Cancel)
         platform::FormRegistry::UnloadIfLoaded<frmAbout>();
         UnloadQuestions();
     } catch (...) {
+        // "Form_Cancel", not Form_Unload, on purpose: the unload's reports have always named it so, and tests pin it.
         MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Cancel"), platform::Err().Number);
         // The program ends with this window even when a step failed: a form
         // that was loaded but never shown (its opening failed) has no owner

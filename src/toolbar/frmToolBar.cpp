@@ -10,6 +10,7 @@
 #include "shell/frmMain.h"
 
 namespace {
+// Lower-case b on purpose: the toolbar's error reports have always named it so, and tests pin it.
 const QString kObjectName = QStringLiteral("frmToolbar");
 
 constexpr float kClientWidth = 4365;

@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -46,9 +45,6 @@ constexpr qsizetype kNameHashChars = 16;
 // How often a later start looks again while the running program holds the
 // locks but does not listen (it is starting, or ending).
 constexpr int kRetryMs = 10;
-// For tests of the end of a run: with this set in the environment, the
-// program stops itself (SIGSTOP) as it stops listening, holding its locks.
-constexpr auto kStopWhenEndingVariable = "SKERRYWIND_STOP_WHEN_ENDING";
 // A connection that has not sent its whole message by then is dropped, so a
 // silent one cannot hold the others up for long.
 constexpr int kReadTimeoutMs = 1000;
@@ -58,6 +54,12 @@ constexpr int kAcceptBackOffMs = 100;
 constexpr int kListenBacklog = 16;
 
 using Clock = std::chrono::steady_clock;
+
+std::function<void()>& stoppedListeningHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
 
 int msLeft(Clock::time_point deadline)
 {
@@ -654,8 +656,13 @@ void SingleInstance::StopListening()
         return;
     const bool wasListening = server_->listening;
     server_->stop();
-    if (wasListening && std::getenv(kStopWhenEndingVariable))
-        std::raise(SIGSTOP);
+    if (wasListening && stoppedListeningHook())
+        stoppedListeningHook()();
+}
+
+void SingleInstance::SetStoppedListeningHook(std::function<void()> hook)
+{
+    stoppedListeningHook() = std::move(hook);
 }
 
 void SingleInstance::HoldLocksUntilExit()

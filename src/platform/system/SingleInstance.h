@@ -130,6 +130,10 @@ public:
     // The socket of the config folder this process listens on, or empty.
     std::string ListeningSocket() const;
 
+    // Called once a process that listened has stopped, its locks still
+    // held; tests use it to hold a program at exactly that moment of its end.
+    static void SetStoppedListeningHook(std::function<void()> hook);
+
 private:
     struct Place {
         std::string socket;

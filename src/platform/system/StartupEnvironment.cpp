@@ -1,5 +1,8 @@
 #include "platform/system/StartupEnvironment.h"
 
+#include <QLoggingCategory>
+#include <QString>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -124,6 +127,8 @@ bool PrepareStartupEnvironment(int argc, char** argv)
         ::setenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1", 1);
     if (access.joinBusAlways)
         ::setenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1", 0);
+
+    QLoggingCategory::setFilterRules(QString::fromLatin1(kProgramLoggingRules));
     return access.followDesktop;
 }
 

@@ -55,9 +55,16 @@ struct PageAccessibilityChoice {
 PageAccessibilityChoice ChoosePageAccessibility(const char* engineSwitchVariable, const char* chromiumFlagsVariable,
                                                 const std::vector<std::string>& arguments);
 
-// Applies the choices to this process's environment; the sandbox notice goes
-// to stderr. Returns whether the program follows the desktop's accessibility
-// status.
+// The program's own logging rules. The engine's context dump (the category
+// qt.webenginecontext: some twenty lines of graphics and start-up parameters
+// at every start) stays off unless the user asks for it: these are set as the
+// application's rules, which the user's QT_LOGGING_CONF and QT_LOGGING_RULES
+// override.
+inline constexpr const char* kProgramLoggingRules = "qt.webenginecontext.info=false";
+
+// Applies the choices to this process's environment and sets the program's
+// logging rules; the sandbox notice goes to stderr. Returns whether the
+// program follows the desktop's accessibility status.
 bool PrepareStartupEnvironment(int argc, char** argv);
 
 }  // namespace platform

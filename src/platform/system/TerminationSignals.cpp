@@ -1,6 +1,5 @@
 #include "platform/system/TerminationSignals.h"
 
-#include "platform/system/CodeDepth.h"
 #include "platform/system/MessageBox.h"
 
 #include <QCoreApplication>
@@ -18,7 +17,6 @@ namespace platform {
 
 namespace {
 constexpr std::array<int, 3> terminationSignals {SIGTERM, SIGINT, SIGHUP};
-constexpr const char* kSignalAtLoopVariable = "SKERRYWIND_SIGNAL_AT_LOOP";
 
 int pipeReadEnd = -1;
 int pipeWriteEnd = -1;
@@ -45,17 +43,6 @@ QPointer<TerminationSignals>& current()
     static QPointer<TerminationSignals> instance;
     return instance;
 }
-
-// SIGTERM at the Nth nested loop, for tests that end the real program at
-// chosen moments of its start-up.
-void signalAtNestedLoop(int n)
-{
-    static int entries = 0;
-    SetNestedLoopHook([n] {
-        if (++entries == n)
-            std::raise(SIGTERM);
-    });
-}
 }  // namespace
 
 TerminationSignals::TerminationSignals(int readEnd, QObject* parent)
@@ -79,8 +66,6 @@ void TerminationSignals::Install()
     action.sa_flags = SA_RESTART;
     for (int signalNumber : terminationSignals)
         ::sigaction(signalNumber, &action, nullptr);
-    if (const int n = qEnvironmentVariableIntValue(kSignalAtLoopVariable); n > 0)
-        signalAtNestedLoop(n);
 }
 
 void TerminationSignals::SetHandler(Handler handler)

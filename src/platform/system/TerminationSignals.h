@@ -9,10 +9,6 @@
 // Integration: main() calls Install() first of all, so that a signal from
 // then on is remembered, and once the application object exists
 //   platform::TerminationSignals::SetHandler([](int) { /* unload the main form */ });
-//
-// For tests of the shutdown path: with SKERRYWIND_SIGNAL_AT_LOOP=N in the
-// environment the program sends itself SIGTERM as its Nth nested event loop
-// (DoEvents, modal Show, message box) begins.
 #include <QObject>
 
 #include <functional>

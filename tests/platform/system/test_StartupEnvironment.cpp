@@ -1,6 +1,7 @@
 // Startup choices: the engine's sandbox, the window-system platform, the
-// privacy of the program's folders and whether the engine's page
-// accessibility follows the desktop.
+// privacy of the program's folders, whether the engine's page
+// accessibility follows the desktop and whether the engine's context dump
+// is logged.
 #include "TestSupport.h"
 
 #include "platform/system/PrivateFolders.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
+#include <QLoggingCategory>
 #include <QProcess>
 
 #include <optional>
@@ -34,6 +36,17 @@ int runPrepare(int argc, char** argv)
                 qgetenv("QT_QPA_PLATFORM").constData(), int(follow),
                 qgetenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY").constData(),
                 qgetenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON").constData());
+    return 0;
+}
+
+// A child run: applies the choices and prints which of the engine's context
+// messages are then logged.
+constexpr auto engineLogMode = "--engine-log";
+int runEngineLog(int argc, char** argv)
+{
+    platform::PrepareStartupEnvironment(argc, argv);
+    const QLoggingCategory context("qt.webenginecontext");
+    std::printf("info=%d warning=%d\n", int(context.isInfoEnabled()), int(context.isWarningEnabled()));
     return 0;
 }
 }  // namespace
@@ -184,6 +197,47 @@ private slots:
         }
     }
 
+    // The engine's context dump is off unless the user's own logging rules
+    // (QT_LOGGING_RULES, or a QT_LOGGING_CONF file) ask for it; its
+    // warnings are shown either way.
+    void engineContextDumpOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QByteArray>("rules");   // QT_LOGGING_RULES, empty for none
+        QTest::addColumn<QByteArray>("config");  // a QT_LOGGING_CONF file's rules, empty for none
+        QTest::addColumn<QByteArray>("logged");
+        QTest::newRow("no rules of the user's") << QByteArray() << QByteArray() << QByteArray("info=0 warning=1");
+        QTest::newRow("asked for by name") << QByteArray("qt.webenginecontext.info=true") << QByteArray()
+                                           << QByteArray("info=1 warning=1");
+        QTest::newRow("asked for with all of Qt's") << QByteArray("qt.*=true") << QByteArray()
+                                                    << QByteArray("info=1 warning=1");
+        QTest::newRow("other categories asked for") << QByteArray("qt.qpa.*=true;skerrywind.bench.info=true")
+                                                    << QByteArray() << QByteArray("info=0 warning=1");
+        QTest::newRow("asked for in a file") << QByteArray() << QByteArray("qt.webenginecontext.info=true")
+                                             << QByteArray("info=1 warning=1");
+    }
+    void engineContextDumpOnlyWhenAsked()
+    {
+        QFETCH(QByteArray, rules);
+        QFETCH(QByteArray, config);
+        QFETCH(QByteArray, logged);
+        skwtest::FreshUserFolders();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("QT_LOGGING_RULES");
+        environment.remove("QT_LOGGING_CONF");
+        if (!rules.isEmpty())
+            environment.insert("QT_LOGGING_RULES", QString::fromLatin1(rules));
+        if (!config.isEmpty()) {
+            QFile file(skwtest::UserFolder() + "/logging.ini");
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[Rules]\n" + config + '\n') > 0);
+            environment.insert("QT_LOGGING_CONF", file.fileName());
+        }
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {QLatin1String(engineLogMode)});
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(child.readAllStandardOutput().trimmed(), logged);
+    }
+
     // The program's folders end up mode 0700: made so, or narrowed with a
     // line on stderr. One that is not a folder, or of another user, is left
     // as it is, said once; the program runs on.
@@ -261,6 +315,8 @@ int main(int argc, char** argv)
 {
     if (argc == 2 && qstrcmp(argv[1], prepareMode) == 0)
         return runPrepare(argc, argv);
+    if (argc == 2 && qstrcmp(argv[1], engineLogMode) == 0)
+        return runEngineLog(argc, argv);
     return skwtest::TestMain<TestStartupEnvironment>(argc, argv);
 }
 #include "test_StartupEnvironment.moc"
