@@ -124,9 +124,11 @@ private slots:
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("target");
 
+        // clang-format off
         QTest::newRow("author") << "HyperLblCtl2" << "mailto:ewan@skerrywind.org";
         QTest::newRow("copyright") << "HyperLblCtl3" << "mailto:ewan@skerrywind.org";
         QTest::newRow("home page") << "HyperLblCtl1" << "https://skerrywind.org/";
+        // clang-format on
     }
     void linksOpenTheirTargets()
     {

@@ -48,10 +48,12 @@ private slots:
         QTest::addColumn<bool>("show");
         QTest::addColumn<QString>("storedAfter");
 
+        // clang-format off
         QTest::newRow("marker untouched") << "" << "[NOT SET]" << "[NOT SET]" << true << "";
         QTest::newRow("cleared box, Hide") << "file:///h.html" << "file:///h.html" << "" << false << "";
         QTest::newRow("marker in other letter case") << "" << "[NOT SET]" << "[not set]" << true << "[not set]";
         QTest::newRow("blanks kept") << "" << "[NOT SET]" << " file:///h.html " << false << " file:///h.html ";
+        // clang-format on
     }
     void okStoresWhatIsTyped()
     {

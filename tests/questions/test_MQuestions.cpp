@@ -296,11 +296,13 @@ private slots:
         QTest::addColumn<QString>("realmLine");
         QTest::addColumn<bool>("signIn");
 
+        // clang-format off
         QTest::newRow("signed in") << "Staff area" << "The site says: \u201CStaff area\u201D" << true;
         QTest::newRow("cancelled") << "Staff area" << "The site says: \u201CStaff area\u201D" << false;
         QTest::newRow("empty realm") << "" << "The site asks for a user name and a password." << true;
         QTest::newRow("100,000 characters with control characters")
             << "\x1b[2J" + QString(100000, u'r') << "The site says: \u201C [2J" + QString(116, u'r') + "\u2026\u201D" << false;
+        // clang-format on
     }
     void signIn()
     {
@@ -395,6 +397,7 @@ private slots:
 
         const QString plain = QStringLiteral("http://127.0.0.1:8123");
         const QString otherPort = QStringLiteral("https://127.0.0.1:8443");
+        // clang-format off
         QTest::newRow("permission, same origin") << Permission << kSite << "" << true;
         QTest::newRow("permission, plain http") << Permission << plain << "" << false;
         QTest::newRow("permission, other port") << Permission << otherPort << "" << false;
@@ -409,6 +412,7 @@ private slots:
         QTest::newRow("certificate, other port") << Certificate << otherPort << kFingerprint + "|revoked" << false;
         QTest::newRow("certificate, other problem") << Certificate << kSite << kFingerprint + "|expired" << false;
         QTest::newRow("certificate, none named") << Certificate << kSite << "|revoked" << false;
+        // clang-format on
     }
     void answerHoldsOnlyForItsOwn()
     {

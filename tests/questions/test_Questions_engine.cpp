@@ -405,6 +405,7 @@ private slots:
         QTest::addColumn<QString>("sent");           // as the desktop gets them
 
         const QString plain = "Hello|World";
+        // clang-format off
         QTest::newRow("clicked") << true << "ActionInvoked" << "clicked" << "Done" << plain
                                  << "Skerrywind: Hello / World (default,Open)";
         QTest::newRow("closed by the desktop, markup in its text")
@@ -413,8 +414,11 @@ private slots:
         QTest::newRow("clicked, overlong") << true << "ActionInvoked" << "clicked" << "Done"
                                            << QString(300, u't') + "|" + QString(2000, u'b')
                                            << "Skerrywind: " + QString(200, u't') + "\u2026 / " + QString(1000, u'b')
+        // clang-format on
                                                   + "\u2026 (default,Open)";
+        // clang-format off
         QTest::newRow("no notification service") << false << QString() << "shown?" << "Hello" << plain << QString();
+        // clang-format on
     }
     void notification()
     {

@@ -107,8 +107,10 @@ private slots:
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("description");
+        // clang-format off
         QTest::newRow("1e20") << "1e20" << "Error! (6)" << "Overflow";
         QTest::newRow("refused by the form") << "-50" << "Error! (380)" << "Invalid property value";
+        // clang-format on
     }
     void failureIsReportedAfterTheCoordinatesBeforeIt()
     {

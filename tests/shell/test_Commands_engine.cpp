@@ -380,6 +380,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("results");  // after typing, then after each key of the walk
         const QString find = DataPage("find.html");
+        // clang-format off
         QTest::newRow("walked") << find << "needle" << QStringList{"1 of 3", "2 of 3", "3 of 3", "1 of 3", "3 of 3", "1 of 3"};
         QTest::newRow("letter case") << find << "NeEdLe" << QStringList{"1 of 3"};
         QTest::newRow("right-to-left") << find << QStringLiteral("\u05E9\u05DC\u05D5\u05DD") << QStringList{"1 of 1"};
@@ -387,6 +388,7 @@ private slots:
         QTest::newRow("not there") << find << "haystack" << QStringList{"Not found"};
         QTest::newRow("10,000 characters") << find << QString(10000, u'n') << QStringList{"Not found"};
         QTest::newRow("still loading") << "stalled" << "page stalled" << QStringList{"1 of 1"};
+        // clang-format on
     }
     void findInPage()
     {

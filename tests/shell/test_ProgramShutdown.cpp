@@ -64,12 +64,16 @@ private slots:
         QTest::addColumn<int>("loop");  // 0: at once, from outside
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("showToolbar");
+        // clang-format off
         QTest::newRow("at once") << 0 << "7500" << "True";
+        // clang-format on
         for (int loop : {1, 2, 3, 4, 6, 8, 10, 12, 14, 16})
+            // clang-format off
             QTest::newRow(qPrintable(QStringLiteral("loop %1").arg(loop))) << loop << "7500" << "True";
         QTest::newRow("error box: placement") << 1 << "-50" << "True";
         QTest::newRow("error box: preference") << 1 << "7500" << "maybe";
         QTest::newRow("error box: both") << 1 << "-50" << "maybe";
+            // clang-format on
     }
     void signalAtAnyMomentOfStartUp()
     {

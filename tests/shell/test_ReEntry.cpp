@@ -442,9 +442,11 @@ private slots:
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("showToolbar");
         QTest::addColumn<QString>("reportedBy");
+        // clang-format off
         QTest::newRow("placement") << "-50" << "True" << "MReg::RegLoadFormPos";
         QTest::newRow("preference") << "7500" << "maybe" << "frmMain::Form_Load";
         QTest::newRow("both") << "-50" << "maybe" << "frmMain::Form_Load";
+        // clang-format on
     }
     void signalWhileStartUpBoxIsOpen()
     {

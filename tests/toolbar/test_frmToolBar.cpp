@@ -85,6 +85,7 @@ private slots:
         QTest::addColumn<QString>("searchPage");
         QTest::addColumn<QString>("expected");
 
+        // clang-format off
         QTest::newRow("back") << "cmdBack" << 101 << "" << "" << "GoBack";
         QTest::newRow("forward") << "cmdForward" << 102 << "" << "" << "GoForward";
         QTest::newRow("stop") << "cmdStop" << 103 << "" << "" << "Stop";
@@ -93,6 +94,7 @@ private slots:
         QTest::newRow("home, preference") << "cmdHome" << 105 << "file:///h.html" << "" << "Navigate file:///h.html";
         QTest::newRow("search, no preference") << "cmdSearch" << 106 << "file:///h.html" << "" << "GoSearch";
         QTest::newRow("search, preference") << "cmdSearch" << 106 << "" << "file:///s.html" << "Navigate file:///s.html";
+        // clang-format on
     }
     // Each button calls its member; a call that fails is reported with the
     // object name "frmToolbar" and the handler's own name.
@@ -144,6 +146,7 @@ private slots:
         QTest::addColumn<QString>("storedAfter");
 
         const QStringList none, noToolbar{QStringLiteral("-NoToolbar")};
+        // clang-format off
         QTest::newRow("main hides") << none << "True" << "main" << int(Qt::NoModifier) << false << "False";
         QTest::newRow("main shows") << none << "False" << "main" << int(Qt::NoModifier) << true << "True";
         QTest::newRow("main, Ctrl+F4") << none << "True" << "main" << int(Qt::ControlModifier) << false << "False";
@@ -152,6 +155,7 @@ private slots:
         QTest::newRow("-notoolbar, True kept") << noToolbar << "True" << "" << 0 << false << "True";
         QTest::newRow("-notoolbar, False kept") << noToolbar << "False" << "" << 0 << false << "False";
         QTest::newRow("-notoolbar, then F4") << noToolbar << "False" << "main" << 0 << true << "True";
+        // clang-format on
     }
     void f4AndNoToolbar()
     {
@@ -217,6 +221,7 @@ private slots:
         QTest::addColumn<QString>("then");
         QTest::addColumn<QStringList>("shown");  // empty: the list is closed
         const QStringList visited{"file:///srv/Visited-Page.html"}, file{"file://%1/abc.html"};
+        // clang-format off
         QTest::newRow("typed") << "visited-p" << "" << visited;
         QTest::newRow("Escape") << "visited-p" << "Escape" << QStringList();
         QTest::newRow("Escape, then typing") << "visited-p" << "Escape, Backspace" << visited;
@@ -227,6 +232,7 @@ private slots:
         QTest::newRow("file listed") << "file://%1/ab" << "listed" << file;
         QTest::newRow("file listed after Escape") << "file://%1/ab" << "Escape, listed" << QStringList();
         QTest::newRow("file listed after Go") << "file://%1/ab" << "Go, listed" << QStringList();
+        // clang-format on
     }
     void addressCompletion()
     {

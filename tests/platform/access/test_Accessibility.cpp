@@ -234,6 +234,7 @@ private slots:
         QTest::addColumn<QString>("expected");
         const int max = platform::kMaxAccessibleNameChars;
         const QString ellipsis(QChar(0x2026));
+        // clang-format off
         QTest::newRow("plain") << "News" << "News";
         QTest::newRow("control characters and runs of blanks")
             << QString("  a\tb\r\n\x01" "c   d ") << "a b c d";
@@ -244,6 +245,7 @@ private slots:
             << QString(10000, 'x') << QString(max - 1, 'x') + ellipsis;
         QTest::newRow("blanks count once toward the bound")
             << QStringLiteral("x   ").repeated(max) << QStringLiteral("x ").repeated(max).left(max - 1) + ellipsis;
+        // clang-format on
         // An emoji across the cut is dropped whole, never halved.
         QTest::newRow("no half character at the cut")
             << QString(max - 2, 'x') + QString::fromUtf8("\U0001F600\U0001F600")

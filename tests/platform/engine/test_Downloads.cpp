@@ -57,6 +57,7 @@ private slots:
     {
         QTest::addColumn<QString>("suggested");
         QTest::addColumn<QString>("expected");
+        // clang-format off
         QTest::newRow("plain") << "report.pdf" << "report.pdf";
         QTest::newRow("climbing out") << "../../etc/passwd" << "passwd";
         QTest::newRow("backslash folders") << "C:\\Users\\x\\report.pdf" << "report.pdf";
@@ -65,6 +66,7 @@ private slots:
         QTest::newRow("folder only") << "reports/" << "download";
         QTest::newRow("control characters") << QString("re\nport\x01.pdf") << "report.pdf";
         QTest::newRow("hidden file kept") << ".profile" << ".profile";
+        // clang-format on
     }
     void safeFileName()
     {
@@ -91,6 +93,7 @@ private slots:
         QTest::addColumn<QStringList>("taken");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
+        // clang-format off
         QTest::newRow("free") << QStringList() << QStringList() << "report.pdf" << "report.pdf";
         QTest::newRow("exists") << QStringList {"report.pdf"} << QStringList() << "report.pdf" << "report (1).pdf";
         QTest::newRow("counter exists too") << QStringList {"report.pdf", "report (1).pdf"} << QStringList()
@@ -99,6 +102,7 @@ private slots:
         QTest::newRow("tar archive") << QStringList {"data.tar.gz"} << QStringList() << "data.tar.gz" << "data (1).tar.gz";
         QTest::newRow("hidden file") << QStringList {".profile"} << QStringList() << ".profile" << ".profile (1)";
         QTest::newRow("being downloaded") << QStringList() << QStringList {"report.pdf"} << "report.pdf" << "report (1).pdf";
+        // clang-format on
     }
     void uniqueFileName()
     {

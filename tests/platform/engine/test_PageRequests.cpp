@@ -24,6 +24,7 @@ private slots:
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("origin");
         QTest::addColumn<QString>("site");
+        // clang-format off
         QTest::newRow("host and port") << "http://127.0.0.1:8123/private" << "http://127.0.0.1:8123" << "http://127.0.0.1:8123";
         QTest::newRow("https, default port") << "https://example.org/a?b" << "https://example.org:443" << "example.org";
         QTest::newRow("https, default port written") << "https://example.org:443/" << "https://example.org:443" << "example.org";
@@ -33,6 +34,7 @@ private slots:
         QTest::newRow("IPv6") << "http://[::1]:8080/" << "http://[::1]:8080" << "http://[::1]:8080";
         QTest::newRow("IPv6, default port") << "https://[::1]/" << "https://[::1]:443" << "[::1]";
         QTest::newRow("no host") << "file:///tmp/page.html" << "file" << "file";
+        // clang-format on
     }
     void originText()
     {

@@ -243,12 +243,14 @@ private slots:
         QTest::addColumn<QString>("fallbackMode");  // "" when nothing is there before
         QTest::addColumn<bool>("longRuntimePath");
         QTest::addColumn<QString>("expected");      // "runtime", "fallback" or "" for none
+        // clang-format off
         QTest::newRow("private") << "0700" << "" << false << "runtime";
         QTest::newRow("open to others") << "0755" << "" << false << "fallback";
         QTest::newRow("not writable") << "0500" << "" << false << "fallback";
         QTest::newRow("unset") << "" << "" << false << "fallback";
         QTest::newRow("socket path too long") << "0700" << "" << true << "fallback";
         QTest::newRow("fallback open to others") << "" << "0755" << false << "";
+        // clang-format on
     }
     void place()
     {
