@@ -5,6 +5,7 @@
 // program's main window, so the two differ only in what the program adds.
 //   bare_window <address>
 #include "BareWindow.h"
+
 #include "platform/engine/GraphicsPath.h"
 
 #include <QApplication>
@@ -31,7 +32,8 @@ int main(int argc, char** argv)
 
     QObject::connect(view, &QWebEngineView::titleChanged, &window, &QWidget::setWindowTitle);
     QObject::connect(&window, &QWidget::windowTitleChanged, [](const QString& title) {
-        qCInfo(lcBench).noquote() << "caption" << "bare" << title;
+        qCInfo(lcBench).noquote() << "caption"
+                                  << "bare" << title;
     });
     QObject::connect(view->page(), &QWebEnginePage::linkHovered, status,
                      [status](const QString& url) { status->showMessage(url); });

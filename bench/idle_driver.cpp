@@ -5,12 +5,12 @@
 // page's title in the caption, lets the processes settle, and reads the
 // CPU time of the whole process tree over 10 s from outside.
 //   idle_driver <address>
-#include "platform/system/Application.h"
-#include "platform/system/BenchLog.h"
-#include "platform/engine/GraphicsPath.h"
-#include "platform/system/MessageBox.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOptions.h"
+#include "platform/engine/GraphicsPath.h"
+#include "platform/system/Application.h"
+#include "platform/system/BenchLog.h"
+#include "platform/system/MessageBox.h"
 #include "shell/frmMain.h"
 #include "toolbar/frmToolBar.h"
 

@@ -5,8 +5,8 @@
 #include "controls/HyperLblCtl.h"
 #include "controls/SoftButton.h"
 #include "controls/SoftText.h"
-#include "platform/system/Application.h"
 #include "platform/forms/Timer.h"
+#include "platform/system/Application.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -60,9 +60,11 @@ int main(int argc, char** argv)
             ->Move(150, 150 + i * 500, 1200, 450);
     }
     for (int i = 0; i < 3; ++i)
-        (new SoftText(&host, QStringLiteral("txt%1").arg(i), SoftText::Stored{}.Bag()))->Move(1800, 150 + i * 500, 2400, 285);
+        (new SoftText(&host, QStringLiteral("txt%1").arg(i), SoftText::Stored{}.Bag()))
+            ->Move(1800, 150 + i * 500, 2400, 285);
     for (int i = 0; i < 3; ++i)
-        (new HyperLblCtl(&host, QStringLiteral("link%1").arg(i), HyperLblCtl::Stored{.Label = QStringLiteral("link")}.Bag()))
+        (new HyperLblCtl(&host, QStringLiteral("link%1").arg(i),
+                         HyperLblCtl::Stored{.Label = QStringLiteral("link")}.Bag()))
             ->Move(4500, 150 + i * 500, 0, 0);
     host.show();
     idleShare(1);  // let the window settle
@@ -75,7 +77,8 @@ int main(int argc, char** argv)
             timer->Fire();
     }
     const double perTick = double(clock.nsecsElapsed()) / (double(kTickRounds) * timers.size());
-    std::printf("platform: %s, %lld poll timers\n", qPrintable(QGuiApplication::platformName()), qlonglong(timers.size()));
+    std::printf("platform: %s, %lld poll timers\n", qPrintable(QGuiApplication::platformName()),
+                qlonglong(timers.size()));
     std::printf("one idle tick: %.0f ns (mean of %d rounds over all instances)\n", perTick, kTickRounds);
     std::printf("RESULT hover_tick %.0f ns\n", perTick);
     for (const char* kind : {"SoftButton", "SoftText", "HyperLblCtl"}) {
@@ -89,7 +92,8 @@ int main(int argc, char** argv)
             for (platform::Timer* timer : ofKind)
                 timer->Fire();
         }
-        std::printf("  %s: %.0f ns per tick\n", kind, double(clock.nsecsElapsed()) / (double(kTickRounds) * ofKind.size()));
+        std::printf("  %s: %.0f ns per tick\n", kind,
+                    double(clock.nsecsElapsed()) / (double(kTickRounds) * ofKind.size()));
     }
 
     const double polling = idleShare(kIdleSeconds);

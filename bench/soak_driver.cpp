@@ -21,9 +21,10 @@
 //   does not answer within half a second is replaced by the host's signal sent
 //   directly, and counted apart.
 #include "BareWindow.h"
+
+#include "platform/engine/GraphicsPath.h"
 #include "platform/system/Application.h"
 #include "platform/system/BenchLog.h"
-#include "platform/engine/GraphicsPath.h"
 #include "platform/system/MessageBox.h"
 #include "shell/frmMain.h"
 
@@ -38,11 +39,11 @@
 #include <functional>
 
 namespace {
-constexpr int kWakeInterval = 20;         // ms: the longest a wait sleeps between checks
-constexpr int kLoadTimeout = 15000;       // ms
-constexpr int kTitleTimeout = 5000;       // ms
-constexpr int kHoverTimeout = 500;        // ms
-constexpr int kRestTimeout = 200;         // ms
+constexpr int kWakeInterval = 20;    // ms: the longest a wait sleeps between checks
+constexpr int kLoadTimeout = 15000;  // ms
+constexpr int kTitleTimeout = 5000;  // ms
+constexpr int kHoverTimeout = 500;   // ms
+constexpr int kRestTimeout = 200;    // ms
 // Where the pointer goes in turn: over the first link, over the second, off both.
 constexpr int kHoverSteps = 3;
 const QPoint kHoverPoints[kHoverSteps] = {{40, 20}, {40, 70}, {250, 130}};
@@ -93,11 +94,14 @@ void driveProgram(Target& target)
     target.view = qobject_cast<QWebEngineView*>(browser->Widget());
     target.navigate = [browser](const QString& url) { browser->Navigate(url); };
     target.busy = [browser] { return browser->Busy(); };
-    target.captionShows = [&main](const QString& title) { return main.Caption().endsWith(QStringLiteral("[%1]").arg(title)); };
+    target.captionShows = [&main](const QString& title) {
+        return main.Caption().endsWith(QStringLiteral("[%1]").arg(title));
+    };
     target.showStatus = [browser](const QString& text) { emit browser->StatusTextChange(text); };
     QObject::connect(browser, &platform::BrowserHost::DocumentComplete, [&target] { ++target.documents; });
     QObject::connect(browser, &platform::BrowserHost::TitleChange, [&target] { ++target.titles; });
-    QObject::connect(browser, &platform::BrowserHost::StatusTextChange, [&target](const QString& text) { target.statusChanged(text); });
+    QObject::connect(browser, &platform::BrowserHost::StatusTextChange,
+                     [&target](const QString& text) { target.statusChanged(text); });
 }
 
 // The bare window: the engine's view above a status bar, nothing else.
@@ -159,7 +163,8 @@ int main(int argc, char** argv)
         return 3;
     auto moveTo = [view](QPoint point) {
         QWidget* input = view->focusProxy() ? view->focusProxy() : view;
-        QMouseEvent move(QEvent::MouseMove, point, input->mapToGlobal(point), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, point, input->mapToGlobal(point), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(input, &move);
     };
     QTimer wake;
@@ -191,7 +196,9 @@ int main(int argc, char** argv)
             const QString wanted = QString::fromLatin1(kHoverTargets[hoverIndex]);
             moveTo(kHoverPoints[hoverIndex]);
             hoverIndex = (hoverIndex + 1) % kHoverSteps;
-            auto reached = [&] { return wanted.isEmpty() ? target.hovered.isEmpty() : target.hovered.endsWith(wanted); };
+            auto reached = [&] {
+                return wanted.isEmpty() ? target.hovered.isEmpty() : target.hovered.endsWith(wanted);
+            };
             if (waitUntil(reached, kHoverTimeout)) {
                 ++hoverStatuses;
             } else {
@@ -202,10 +209,10 @@ int main(int argc, char** argv)
         qCInfo(platform::lcBench).noquote() << "soak" << nav + 1 << navigations;
     }
 
-    qCInfo(platform::lcBench).noquote()
-        << "soak done" << (bare ? "bare" : "program") << "navigations" << navigations << "scripted-titles" << titleNumber
-        << "title-events" << target.titles << "hover-statuses" << hoverStatuses << "direct-statuses" << directStatuses
-        << "failures" << failures << "seconds" << clock.elapsed() / 1000.0;
+    qCInfo(platform::lcBench).noquote() << "soak done" << (bare ? "bare" : "program") << "navigations" << navigations
+                                        << "scripted-titles" << titleNumber << "title-events" << target.titles
+                                        << "hover-statuses" << hoverStatuses << "direct-statuses" << directStatuses
+                                        << "failures" << failures << "seconds" << clock.elapsed() / 1000.0;
     platform::FormRegistry::UnloadIfLoaded<frmMain>();
     return failures == 0 ? 0 : 1;
 }

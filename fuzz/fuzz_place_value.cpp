@@ -5,6 +5,7 @@
 #include "settings/MReg.h"
 
 #include <QRegularExpression>
+
 #include <cstdlib>
 
 namespace {

@@ -5,6 +5,7 @@
 #include "shell/MToken.h"
 
 #include <QStringList>
+
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -1,8 +1,8 @@
 // Skerrywind: a small desktop web-browser shell. The main window runs the
 // start-up; the program ends when it is closed.
 #include "platform/access/PageAccessibility.h"
-#include "platform/system/Application.h"
 #include "platform/engine/GraphicsPath.h"
+#include "platform/system/Application.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/PrivateFolders.h"
 #include "platform/system/SingleInstance.h"

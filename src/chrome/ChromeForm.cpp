@@ -1,7 +1,7 @@
 #include "chrome/ChromeForm.h"
 
-#include "platform/system/AppError.h"
 #include "platform/drawing/Gdi.h"
+#include "platform/system/AppError.h"
 #include "platform/system/Runtime.h"
 
 namespace {

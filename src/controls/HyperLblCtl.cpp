@@ -1,8 +1,8 @@
 #include "controls/HyperLblCtl.h"
 
-#include "platform/system/DesktopServices.h"
 #include "platform/forms/Forms.h"
 #include "platform/pointer/HandCursor.h"
+#include "platform/system/DesktopServices.h"
 #include "platform/system/Runtime.h"
 
 using platform::OLE_COLOR;

@@ -150,8 +150,9 @@ void SoftButton::DrawBorders(bool bPressed)
             break;
         default:
             // Naming SoftTextCtl, under "Ooooops!", on purpose: this box has always read so, and tests pin it.
-            platform::MsgBox(QStringLiteral("Invalid value for 'btBorder' border type!\r\n\r\nSoftTextCtl::DrawBorders()"),
-                             platform::vbExclamation + platform::vbOKOnly, QStringLiteral("Ooooops!"));
+            platform::MsgBox(
+                QStringLiteral("Invalid value for 'btBorder' border type!\r\n\r\nSoftTextCtl::DrawBorders()"),
+                platform::vbExclamation + platform::vbOKOnly, QStringLiteral("Ooooops!"));
             break;
         }
     }

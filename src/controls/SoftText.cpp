@@ -51,7 +51,7 @@ SoftText::SoftText(QWidget* parent, const QString& name) : FlatControl(parent, n
 
 platform::PropertyBag SoftText::Stored::Bag() const
 {
-    return {{kKeyText, Text}, {kKeyLocked, Locked}, {kKeyAlignment, Alignment},
+    return {{kKeyText, Text},           {kKeyLocked, Locked},       {kKeyAlignment, Alignment},
             {kKeyMaxLength, MaxLength}, {kKeyBackColor, BackColor}, {kKeyEnabled, Enabled}};
 }
 
@@ -107,20 +107,62 @@ void SoftText::DrawBorders()
 
 // ---- properties ----
 
-QString SoftText::Text() const { return txtText->Text(); }
-void SoftText::SetText(const QString& sNewValue) { txtText->SetText(sNewValue); }
-bool SoftText::Locked() const { return txtText->Locked(); }
-void SoftText::SetLocked(bool bNewValue) { txtText->SetLocked(bNewValue); }
-int32_t SoftText::Alignment() const { return txtText->Alignment(); }
-void SoftText::SetAlignment(int32_t lNewValue) { txtText->SetAlignment(static_cast<int16_t>(lNewValue)); }
-int32_t SoftText::SelStart() const { return txtText->SelStart(); }
-void SoftText::SetSelStart(int32_t lNewValue) { txtText->SetSelStart(lNewValue); }
-int32_t SoftText::SelLength() const { return txtText->SelLength(); }
-void SoftText::SetSelLength(int32_t lNewValue) { txtText->SetSelLength(lNewValue); }
-int32_t SoftText::MaxLength() const { return txtText->MaxLength(); }
-void SoftText::SetMaxLength(int32_t lNewValue) { txtText->SetMaxLength(lNewValue); }
-QWidget* SoftText::TextBox_hWnd() const { return txtText->hWnd(); }
-OLE_COLOR SoftText::BackColor() const { return txtText->BackColor(); }
+QString SoftText::Text() const
+{
+    return txtText->Text();
+}
+void SoftText::SetText(const QString& sNewValue)
+{
+    txtText->SetText(sNewValue);
+}
+bool SoftText::Locked() const
+{
+    return txtText->Locked();
+}
+void SoftText::SetLocked(bool bNewValue)
+{
+    txtText->SetLocked(bNewValue);
+}
+int32_t SoftText::Alignment() const
+{
+    return txtText->Alignment();
+}
+void SoftText::SetAlignment(int32_t lNewValue)
+{
+    txtText->SetAlignment(static_cast<int16_t>(lNewValue));
+}
+int32_t SoftText::SelStart() const
+{
+    return txtText->SelStart();
+}
+void SoftText::SetSelStart(int32_t lNewValue)
+{
+    txtText->SetSelStart(lNewValue);
+}
+int32_t SoftText::SelLength() const
+{
+    return txtText->SelLength();
+}
+void SoftText::SetSelLength(int32_t lNewValue)
+{
+    txtText->SetSelLength(lNewValue);
+}
+int32_t SoftText::MaxLength() const
+{
+    return txtText->MaxLength();
+}
+void SoftText::SetMaxLength(int32_t lNewValue)
+{
+    txtText->SetMaxLength(lNewValue);
+}
+QWidget* SoftText::TextBox_hWnd() const
+{
+    return txtText->hWnd();
+}
+OLE_COLOR SoftText::BackColor() const
+{
+    return txtText->BackColor();
+}
 
 void SoftText::SetBackColor(OLE_COLOR ocNewValue)
 {
@@ -208,7 +250,8 @@ void SoftText::tmrMouseMonitor_Timer()
         bReportingTickError = true;
         try {
             // The number right after the description, no separator, on purpose: tests pin this exact text.
-            platform::MsgBox(QStringLiteral("SoftText::tmrMouseMonitor_Timer()\r\n") + e.Description + QString::number(e.Number));
+            platform::MsgBox(QStringLiteral("SoftText::tmrMouseMonitor_Timer()\r\n") + e.Description
+                             + QString::number(e.Number));
         } catch (...) {
             bReportingTickError = false;
             throw;
@@ -219,9 +262,18 @@ void SoftText::tmrMouseMonitor_Timer()
 
 // ---- the inner text box's events ----
 
-void SoftText::txtText_Change() { emit Change(); }
-void SoftText::txtText_Click() { emit Click(); }
-void SoftText::txtText_DblClick() { emit DblClick(); }
+void SoftText::txtText_Change()
+{
+    emit Change();
+}
+void SoftText::txtText_Click()
+{
+    emit Click();
+}
+void SoftText::txtText_DblClick()
+{
+    emit DblClick();
+}
 
 void SoftText::txtText_GotFocus()
 {
@@ -242,11 +294,26 @@ void SoftText::txtText_KeyPress(int16_t& KeyAscii)
         emit KeyPress(KeyAscii);
 }
 
-void SoftText::txtText_KeyDown(int16_t& KeyCode, int16_t& Shift) { emit KeyDown(KeyCode, Shift); }
-void SoftText::txtText_KeyUp(int16_t& KeyCode, int16_t& Shift) { emit KeyUp(KeyCode, Shift); }
-void SoftText::txtText_MouseDown(int16_t& Button, int16_t& Shift, float& X, float& Y) { emit MouseDown(Button, Shift, X, Y); }
-void SoftText::txtText_MouseMove(int16_t& Button, int16_t& Shift, float& X, float& Y) { emit MouseMove(Button, Shift, X, Y); }
-void SoftText::txtText_MouseUp(int16_t& Button, int16_t& Shift, float& X, float& Y) { emit MouseUp(Button, Shift, X, Y); }
+void SoftText::txtText_KeyDown(int16_t& KeyCode, int16_t& Shift)
+{
+    emit KeyDown(KeyCode, Shift);
+}
+void SoftText::txtText_KeyUp(int16_t& KeyCode, int16_t& Shift)
+{
+    emit KeyUp(KeyCode, Shift);
+}
+void SoftText::txtText_MouseDown(int16_t& Button, int16_t& Shift, float& X, float& Y)
+{
+    emit MouseDown(Button, Shift, X, Y);
+}
+void SoftText::txtText_MouseMove(int16_t& Button, int16_t& Shift, float& X, float& Y)
+{
+    emit MouseMove(Button, Shift, X, Y);
+}
+void SoftText::txtText_MouseUp(int16_t& Button, int16_t& Shift, float& X, float& Y)
+{
+    emit MouseUp(Button, Shift, X, Y);
+}
 
 void SoftText::SetPasswordChar(const QString& sNewValue)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // The one error report: a modal box that names the error and where it occurred.
 #include <QString>
+
 #include <cstdint>
 
 namespace MErrs {

@@ -1,6 +1,7 @@
 #pragma once
 // Version information the program shows, and the address box's completion.
 #include <QString>
+
 #include <cstdint>
 
 class QWidget;

@@ -156,4 +156,3 @@ void frmOptions::Form_Unload(int16_t& Cancel)
     (void)Cancel;
     MReg::RegSaveFormPos(*this, false);
 }
-

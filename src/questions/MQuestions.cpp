@@ -436,21 +436,21 @@ void AskPageDialog(platform::PageDialogRequest* Request)
     const bool offerStop = Request->Number() >= 2;
     // Every dialog is its own question: none joins another.
     Enqueue(QString(), Request, UsableWindow<frmPageDialog>, [=](QuestionWindow& window, Ticket ticket) {
-        static_cast<frmPageDialog&>(window).Ask(
-            caption, kind, message, defaultText, offerStop,
-            [ticket](frmPageDialog::Outcome outcome, const QString& sText) {
-                const std::optional<Question> question = TakeShown(ticket);
-                if (!question)
-                    return;
-                AnswerEach<platform::PageDialogRequest>(*question, [=](platform::PageDialogRequest* r) {
-                    if (outcome == frmPageDialog::pdOk)
-                        r->Accept(sText);
-                    else if (outcome == frmPageDialog::pdStop)
-                        r->StopDialogs();
-                    else
-                        r->Cancel();
-                });
-            });
+        static_cast<frmPageDialog&>(window).Ask(caption, kind, message, defaultText, offerStop,
+                                                [ticket](frmPageDialog::Outcome outcome, const QString& sText) {
+                                                    const std::optional<Question> question = TakeShown(ticket);
+                                                    if (!question)
+                                                        return;
+                                                    AnswerEach<platform::PageDialogRequest>(
+                                                        *question, [=](platform::PageDialogRequest* r) {
+                                                            if (outcome == frmPageDialog::pdOk)
+                                                                r->Accept(sText);
+                                                            else if (outcome == frmPageDialog::pdStop)
+                                                                r->StopDialogs();
+                                                            else
+                                                                r->Cancel();
+                                                        });
+                                                });
     });
 }
 

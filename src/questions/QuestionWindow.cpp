@@ -36,7 +36,8 @@ QuestionWindow::QuestionWindow(const QString& name, float clientWidth, float cli
 
 SoftButton* QuestionWindow::NewButton(const QString& name, const char* caption, float left, float top, float width)
 {
-    auto* button = new SoftButton(this, name, SoftButton::Stored{.Caption = caption, .Border = SoftButton::btFlatDark}.Bag());
+    auto* button =
+        new SoftButton(this, name, SoftButton::Stored{.Caption = caption, .Border = SoftButton::btFlatDark}.Bag());
     button->Move(left, top, width, kButtonHeight);
     return button;
 }
@@ -109,4 +110,3 @@ void QuestionWindow::Form_KeyDown(int16_t& KeyCode, int16_t& Shift)
         Refusal();
     }
 }
-

@@ -38,10 +38,22 @@ void frmAsk::Answer(bool bYes)
     done(bYes);
 }
 
-void frmAsk::cmdYes_Click() { Answer(true); }
-void frmAsk::cmdNo_Click() { Answer(false); }
-void frmAsk::DefaultAnswer() { Answer(false); }
-void frmAsk::Refusal() { Answer(false); }
+void frmAsk::cmdYes_Click()
+{
+    Answer(true);
+}
+void frmAsk::cmdNo_Click()
+{
+    Answer(false);
+}
+void frmAsk::DefaultAnswer()
+{
+    Answer(false);
+}
+void frmAsk::Refusal()
+{
+    Answer(false);
+}
 
 bool frmAsk::ForgetAnswer()
 {

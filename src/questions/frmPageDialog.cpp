@@ -27,8 +27,8 @@ frmPageDialog::frmPageDialog() : QuestionWindow(QStringLiteral("frmPageDialog"),
     connect(cmdCancel, &SoftButton::Click, this, &frmPageDialog::cmdCancel_Click);
 }
 
-void frmPageDialog::Ask(const QString& sCaption, platform::PageDialogRequest::Kind kind, const QString& sMessage, const QString& sDefault,
-                        bool bOfferStop, Done done)
+void frmPageDialog::Ask(const QString& sCaption, platform::PageDialogRequest::Kind kind, const QString& sMessage,
+                        const QString& sDefault, bool bOfferStop, Done done)
 {
     Answer(pdCancel);
     kind_ = kind;
@@ -58,12 +58,27 @@ void frmPageDialog::Answer(Outcome outcome)
     done(outcome, sText);
 }
 
-void frmPageDialog::cmdStop_Click() { Answer(pdStop); }
-void frmPageDialog::cmdOk_Click() { Answer(pdOk); }
-void frmPageDialog::cmdCancel_Click() { Answer(pdCancel); }
+void frmPageDialog::cmdStop_Click()
+{
+    Answer(pdStop);
+}
+void frmPageDialog::cmdOk_Click()
+{
+    Answer(pdOk);
+}
+void frmPageDialog::cmdCancel_Click()
+{
+    Answer(pdCancel);
+}
 // A page is left only by a click on Leave.
-void frmPageDialog::DefaultAnswer() { Answer(kind_ == platform::PageDialogRequest::Leave ? pdCancel : pdOk); }
-void frmPageDialog::Refusal() { Answer(pdCancel); }
+void frmPageDialog::DefaultAnswer()
+{
+    Answer(kind_ == platform::PageDialogRequest::Leave ? pdCancel : pdOk);
+}
+void frmPageDialog::Refusal()
+{
+    Answer(pdCancel);
+}
 
 bool frmPageDialog::ForgetAnswer()
 {

@@ -18,8 +18,8 @@ public:
 
     using Done = std::function<void(Outcome outcome, const QString& sText)>;
     // Shows the dialog; `done` gets the answer once, with a prompt's text.
-    void Ask(const QString& sCaption, platform::PageDialogRequest::Kind kind, const QString& sMessage, const QString& sDefault, bool bOfferStop,
-             Done done);
+    void Ask(const QString& sCaption, platform::PageDialogRequest::Kind kind, const QString& sMessage,
+             const QString& sDefault, bool bOfferStop, Done done);
 
     platform::Label* lblMessage;
     SoftText* txtValue;

@@ -77,10 +77,22 @@ void frmSignIn::Answer(bool bSignIn)
     done(bSignIn, sUserName, sPassword);
 }
 
-void frmSignIn::cmdOk_Click() { Answer(true); }
-void frmSignIn::cmdCancel_Click() { Answer(false); }
-void frmSignIn::DefaultAnswer() { Answer(true); }
-void frmSignIn::Refusal() { Answer(false); }
+void frmSignIn::cmdOk_Click()
+{
+    Answer(true);
+}
+void frmSignIn::cmdCancel_Click()
+{
+    Answer(false);
+}
+void frmSignIn::DefaultAnswer()
+{
+    Answer(true);
+}
+void frmSignIn::Refusal()
+{
+    Answer(false);
+}
 
 bool frmSignIn::ForgetAnswer()
 {

@@ -1,8 +1,8 @@
 #include "settings/MReg.h"
 
 #include "diagnostics/MErrs.h"
-#include "platform/system/AppError.h"
 #include "platform/forms/Forms.h"
+#include "platform/system/AppError.h"
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
 
@@ -26,7 +26,10 @@ const QString kHeight = QStringLiteral("Height");
 // away from zero: exponents are only followed that far.
 constexpr long long kExponentLimit = 1'000'000'000;
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 // The forms whose stored placement RegLoadFormPos has applied since their
 // placement was last written.

@@ -2,6 +2,7 @@
 // Window placements: each form's position (and, on request, size) in the
 // settings store under application "Skerwind32", one section per form name.
 #include <QString>
+
 #include <cstdint>
 
 namespace platform {

@@ -3,6 +3,7 @@
 // array, and the two questions the start-up asks of it.
 #include <QString>
 #include <QStringList>
+
 #include <cstdint>
 
 namespace MArgs {

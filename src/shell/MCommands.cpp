@@ -16,8 +16,8 @@ constexpr int16_t kNone = 0;
 constexpr int16_t kCtrlShift = vbCtrlMask | vbShiftMask;
 
 // The engine's usual zoom steps.
-constexpr double kZoomSteps[] = {0.25, 0.33, 0.5, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1,
-                                 1.25, 1.5,  1.75, 2.0, 2.5, 3.0, 4.0, 5.0};
+constexpr double kZoomSteps[] = {0.25, 0.33, 0.5,  0.67, 0.75, 0.8, 0.9, 1.0, 1.1,
+                                 1.25, 1.5,  1.75, 2.0,  2.5,  3.0, 4.0, 5.0};
 // Factors this close count as the same step.
 constexpr double kZoomTolerance = 0.005;
 

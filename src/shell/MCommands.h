@@ -25,14 +25,14 @@ enum class Command {
     ZoomOut,
     ZoomReset,
     Print,
-    FullScreen,  // the main window full screen and back
-    Close,       // the main window, as the user closes it
+    FullScreen,      // the main window full screen and back
+    Close,           // the main window, as the user closes it
     RestoreAddress,  // the address box shows the shown page's address again, selected
 };
 
 // Where the focus is when the key is pressed.
 enum class FocusPlace {
-    Page,        // anywhere in the main window but the find box
+    Page,  // anywhere in the main window but the find box
     FindBox,
     AddressBox,  // the toolbar's
     Toolbar,     // anywhere else in the toolbar

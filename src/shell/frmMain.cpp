@@ -2,11 +2,11 @@
 
 #include "chrome/MSysMenu32.h"
 #include "diagnostics/MErrs.h"
+#include "dialogs/MWin32.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOptions.h"
-#include "dialogs/MWin32.h"
-#include "platform/system/AppError.h"
 #include "platform/drawing/Resources.h"
+#include "platform/system/AppError.h"
 #include "platform/system/Runtime.h"
 #include "questions/MQuestions.h"
 #include "questions/frmAsk.h"
@@ -237,8 +237,8 @@ void frmMain::Form_KeyDown(int16_t& KeyCode, int16_t& Shift)
         }
         return;
     }
-    const MCommands::FocusPlace place = FindBox1 && ActiveControl() == FindBox1 ? MCommands::FocusPlace::FindBox
-                                                                                  : MCommands::FocusPlace::Page;
+    const MCommands::FocusPlace place =
+        FindBox1 && ActiveControl() == FindBox1 ? MCommands::FocusPlace::FindBox : MCommands::FocusPlace::Page;
     const Command cmd = MCommands::CommandOfKey(KeyCode, Shift, place);
     if (cmd == Command::None)
         return;
@@ -285,20 +285,11 @@ void frmMain::GoHomePage()
 void frmMain::DoCommand(Command cmd)
 {
     switch (cmd) {
-    case Command::None:
-        break;
-    case Command::GoBack:
-        WebBrowser1->GoBack();
-        break;
-    case Command::GoForward:
-        WebBrowser1->GoForward();
-        break;
-    case Command::Refresh:
-        WebBrowser1->Refresh();
-        break;
-    case Command::RefreshCompletely:
-        WebBrowser1->Refresh2(platform::REFRESH_COMPLETELY);
-        break;
+    case Command::None: break;
+    case Command::GoBack: WebBrowser1->GoBack(); break;
+    case Command::GoForward: WebBrowser1->GoForward(); break;
+    case Command::Refresh: WebBrowser1->Refresh(); break;
+    case Command::RefreshCompletely: WebBrowser1->Refresh2(platform::REFRESH_COMPLETELY); break;
     case Command::Escape:
         // A page filling the screen is ended, whatever the page does; the
         // window's own full screen stays (F11 ends it).
@@ -308,33 +299,15 @@ void frmMain::DoCommand(Command cmd)
             CloseFindBox();
         WebBrowser1->Stop();
         break;
-    case Command::GoHome:
-        GoHomePage();
-        break;
-    case Command::FocusAddress:
-        FocusAddressBox();
-        break;
-    case Command::Find:
-        ShowFindBox();
-        break;
-    case Command::FindNext:
-        FindAgain(false);
-        break;
-    case Command::FindPrevious:
-        FindAgain(true);
-        break;
-    case Command::ZoomIn:
-        SetZoom(MCommands::NextZoomFactor(WebBrowser1->ZoomFactor(), 1));
-        break;
-    case Command::ZoomOut:
-        SetZoom(MCommands::NextZoomFactor(WebBrowser1->ZoomFactor(), -1));
-        break;
-    case Command::ZoomReset:
-        SetZoom(MCommands::NormalZoom);
-        break;
-    case Command::Print:
-        WebBrowser1->Print();
-        break;
+    case Command::GoHome: GoHomePage(); break;
+    case Command::FocusAddress: FocusAddressBox(); break;
+    case Command::Find: ShowFindBox(); break;
+    case Command::FindNext: FindAgain(false); break;
+    case Command::FindPrevious: FindAgain(true); break;
+    case Command::ZoomIn: SetZoom(MCommands::NextZoomFactor(WebBrowser1->ZoomFactor(), 1)); break;
+    case Command::ZoomOut: SetZoom(MCommands::NextZoomFactor(WebBrowser1->ZoomFactor(), -1)); break;
+    case Command::ZoomReset: SetZoom(MCommands::NormalZoom); break;
+    case Command::Print: WebBrowser1->Print(); break;
     case Command::FullScreen:
         if (MPageFullScreen::Active())
             LeavePageFullScreen();
@@ -349,9 +322,7 @@ void frmMain::DoCommand(Command cmd)
         if (Visible())
             CloseAfterPage();
         break;
-    case Command::RestoreAddress:
-        RestoreAddress();
-        break;
+    case Command::RestoreAddress: RestoreAddress(); break;
     }
 }
 
@@ -519,7 +490,8 @@ void frmMain::WebBrowser1_StatusTextChange(const QString& Text)
             return;
         StatusBar->Panels(1).SetText(Text);
     } catch (...) {
-        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_StatusTextChange"), platform::Err().Number);
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_StatusTextChange"),
+                           platform::Err().Number);
     }
 }
 
@@ -532,7 +504,8 @@ void frmMain::WebBrowser1_TitleChange(const QString& Text)
         else
             SetCaption(prefix);
     } catch (...) {
-        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_TitleChange"), platform::Err().Number);
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_TitleChange"),
+                           platform::Err().Number);
     }
 }
 
@@ -578,7 +551,8 @@ void frmMain::WebBrowser1_SignInRequested(platform::SignInRequest* Request)
         MQuestions::AskSignIn(Request);
     } catch (...) {
         Request->Refuse();
-        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_SignInRequested"), platform::Err().Number);
+        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_SignInRequested"),
+                           platform::Err().Number);
     }
 }
 

@@ -3,8 +3,8 @@
 // shut-down of the program, and the page's title and status shown around it.
 #include "platform/engine/BrowserHost.h"
 #include "platform/forms/Forms.h"
-#include "platform/intrinsics/StatusBar.h"
 #include "platform/forms/Timer.h"
+#include "platform/intrinsics/StatusBar.h"
 #include "shell/FindBox.h"
 #include "shell/MCommands.h"
 

@@ -2,8 +2,8 @@
 
 #include "diagnostics/MErrs.h"
 #include "dialogs/MWin32.h"
-#include "platform/system/AppError.h"
 #include "platform/drawing/Resources.h"
+#include "platform/system/AppError.h"
 #include "platform/system/Runtime.h"
 #include "settings/MReg.h"
 #include "settings/mdlGlobals.h"
@@ -81,13 +81,15 @@ frmToolBar::frmToolBar() : ChromeForm(QStringLiteral("frmToolBar"))
     // The window's name for assistive tools is its caption's.
     setAccessibleName(lblCaption->Caption());
 
-    cmdBack = pictureButton(this, QStringLiteral("cmdBack"), kBackLeft, QStringLiteral("Go Back"), QStringLiteral("Back"));
+    cmdBack =
+        pictureButton(this, QStringLiteral("cmdBack"), kBackLeft, QStringLiteral("Go Back"), QStringLiteral("Back"));
     cmdForward = pictureButton(this, QStringLiteral("cmdForward"), kForwardLeft, QStringLiteral("Go Forward"),
                                QStringLiteral("Forward"));
     cmdStop = pictureButton(this, QStringLiteral("cmdStop"), kStopLeft, QStringLiteral("Stop"), QStringLiteral("Stop"));
     cmdRefresh = pictureButton(this, QStringLiteral("cmdRefresh"), kRefreshLeft, QStringLiteral("Refresh"),
                                QStringLiteral("Refresh"));
-    cmdHome = pictureButton(this, QStringLiteral("cmdHome"), kHomeLeft, QStringLiteral("Go Home"), QStringLiteral("Home"));
+    cmdHome =
+        pictureButton(this, QStringLiteral("cmdHome"), kHomeLeft, QStringLiteral("Go Home"), QStringLiteral("Home"));
     cmdSearch = pictureButton(this, QStringLiteral("cmdSearch"), kSearchLeft, QStringLiteral("Search"),
                               QStringLiteral("Search"));
 

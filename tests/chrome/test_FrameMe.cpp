@@ -5,8 +5,8 @@
 
 #include "chrome/ChromeForm.h"
 #include "platform/drawing/Gdi.h"
-#include "platform/system/Runtime.h"
 #include "platform/drawing/Surface.h"
+#include "platform/system/Runtime.h"
 
 #include <QFile>
 #include <QLabel>
@@ -33,7 +33,10 @@ class TestFrameMe : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { platform::FormRegistry::SetLastFormAction([] {}); }
+    void initTestCase()
+    {
+        platform::FormRegistry::SetLastFormAction([] {});
+    }
     void init() { platform::SetTwipsPerPixelOverride(15); }
     void cleanup()
     {
@@ -66,7 +69,8 @@ private slots:
             QVERIFY(!f.mask().contains(corner));
             QVERIFY(!f.mask().contains(corner + (corner.isNull() ? QPoint(3, 3) : QPoint(-3, -3))));
         }
-        QVERIFY(f.mask().contains(QPoint(12, 0)) && f.mask().contains(QPoint(pixels.width() - 13, pixels.height() - 1)));
+        QVERIFY(f.mask().contains(QPoint(12, 0))
+                && f.mask().contains(QPoint(pixels.width() - 13, pixels.height() - 1)));
     }
 
     // From the edge inwards: one pixel of 0x808080, one of 0x404040, then the

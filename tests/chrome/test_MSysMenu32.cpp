@@ -7,8 +7,8 @@
 #include "chrome/MSysMenu32.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOptions.h"
-#include "platform/system/Runtime.h"
 #include "platform/forms/WindowMenu.h"
+#include "platform/system/Runtime.h"
 #include "shell/frmMain.h"
 
 #include <QAction>

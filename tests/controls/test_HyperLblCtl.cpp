@@ -5,8 +5,8 @@
 #include "TestSupport.h"
 
 #include "controls/HyperLblCtl.h"
-#include "platform/system/DesktopServices.h"
 #include "platform/intrinsics/Label.h"
+#include "platform/system/DesktopServices.h"
 
 #include <QSignalSpy>
 
@@ -21,7 +21,10 @@ class TestHyperLblCtl : public skwtest::ControlsTest {
     {
         return PlaceOnHost<HyperLblCtl>(QStringLiteral("HyperLblCtl1"), bag, 300, 300, 3000, 600);
     }
-    static platform::Label* Label(HyperLblCtl* link) { return link->findChild<platform::Label*>(QStringLiteral("lblLabel")); }
+    static platform::Label* Label(HyperLblCtl* link)
+    {
+        return link->findChild<platform::Label*>(QStringLiteral("lblLabel"));
+    }
     static void Tick(HyperLblCtl* link) { skwtest::FireTimer(link, "Timer1"); }
 
 private slots:
@@ -71,7 +74,8 @@ private slots:
         QTest::addColumn<bool>("launches");
         QTest::newRow("inside") << "https://example.org/" << int(Qt::LeftButton) << -5 << -5 << true;
         QTest::newRow("right and bottom edge") << "https://example.org/" << int(Qt::LeftButton) << 0 << 0 << true;
-        QTest::newRow("mail address unchanged") << "mailto:someone@example.org" << int(Qt::LeftButton) << -5 << -5 << true;
+        QTest::newRow("mail address unchanged")
+            << "mailto:someone@example.org" << int(Qt::LeftButton) << -5 << -5 << true;
         QTest::newRow("right of it") << "https://example.org/" << int(Qt::LeftButton) << 1 << -5 << false;
         QTest::newRow("below it") << "https://example.org/" << int(Qt::LeftButton) << -5 << 1 << false;
         QTest::newRow("right button") << "https://example.org/" << int(Qt::RightButton) << -5 << -5 << false;
@@ -123,8 +127,12 @@ private slots:
 
     void storedPropertiesAndDefaults()
     {
-        HyperLblCtl* link = Place({{"_extentx", 2000}, {"_extenty", 400}, {"linkurl", "mailto:a@b.c"},
-                                   {"label", "Mail"}, {"labelcolor", 0x00FF0000}, {"backcolor", int32_t(0x80000005)}});
+        HyperLblCtl* link = Place({{"_extentx", 2000},
+                                   {"_extenty", 400},
+                                   {"linkurl", "mailto:a@b.c"},
+                                   {"label", "Mail"},
+                                   {"labelcolor", 0x00FF0000},
+                                   {"backcolor", int32_t(0x80000005)}});
         QCOMPARE(link->LinkURL(), QStringLiteral("mailto:a@b.c"));
         QCOMPARE(link->Caption(), QStringLiteral("Mail"));
         QCOMPARE(link->BackColor(), platform::COLOR_WINDOW);

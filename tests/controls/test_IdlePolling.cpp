@@ -31,11 +31,26 @@ void* operator new(std::size_t size)
         return p;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
 
 class TestIdlePolling : public QObject {
     Q_OBJECT
@@ -87,10 +102,7 @@ private slots:
         host->show();
         QVERIFY(QTest::qWaitForWindowExposed(host.get()));
     }
-    void cleanup()
-    {
-        host.reset();
-    }
+    void cleanup() { host.reset(); }
 
     void idleTicksAllocateNothing_data()
     {

@@ -42,7 +42,8 @@ class TestSoftButton : public skwtest::ControlsTest {
     Q_OBJECT
 
     // A button as the hosts store it, 80 x 30 pixels at (20, 20).
-    SoftButton* Place(const PropertyBag& bag = {{"caption", "Go"}, {"enabled", true}, {"border", 2}, {"backcolor", 0x8000000F}})
+    SoftButton* Place(const PropertyBag& bag = {
+                          {"caption", "Go"}, {"enabled", true}, {"border", 2}, {"backcolor", 0x8000000F}})
     {
         return PlaceOnHost<SoftButton>(QStringLiteral("cmdGo"), bag, 300, 300, 1200, 450);
     }
@@ -271,7 +272,7 @@ private slots:
     void storedKeysInAnyCaseAreReadAndWrittenBack()
     {
         const PropertyBag stored{{"_extentx", 1296}, {"_extenty", 556}, {"caption", "Cancel"},
-                                 {"enabled", false}, {"border", 1}, {"backcolor", int32_t(0x8000000F)}};
+                                 {"enabled", false}, {"border", 1},     {"backcolor", int32_t(0x8000000F)}};
         SoftButton cmd(host.get(), QStringLiteral("cmdCancel"), stored);
         QCOMPARE(cmd.Caption(), QStringLiteral("Cancel"));
         QCOMPARE(cmd.Enabled(), false);
@@ -295,7 +296,8 @@ private slots:
         cmd->SetBorderStyle(static_cast<SoftButton::BorderType>(3));
         QCOMPARE(skwtest::Boxes().size(), size_t(1));
         const platform::MessageBoxCall& box = skwtest::Boxes().front();
-        QCOMPARE(box.Prompt, QStringLiteral("Invalid value for 'btBorder' border type!\r\n\r\nSoftTextCtl::DrawBorders()"));
+        QCOMPARE(box.Prompt,
+                 QStringLiteral("Invalid value for 'btBorder' border type!\r\n\r\nSoftTextCtl::DrawBorders()"));
         QCOMPARE(box.Title, QStringLiteral("Ooooops!"));
         QCOMPARE(box.Buttons, platform::vbExclamation);
         QCOMPARE(Ring(cmd), Expect(kBlack, kBlack));

@@ -5,9 +5,9 @@
 #include "TestSupport.h"
 
 #include "controls/SoftText.h"
+#include "platform/intrinsics/TextBox.h"
 #include "platform/system/AppError.h"
 #include "platform/system/Runtime.h"
-#include "platform/intrinsics/TextBox.h"
 
 #include <QSignalSpy>
 
@@ -39,11 +39,22 @@ QString Expect(OLE_COLOR dark, OLE_COLOR light)
 }
 
 // The system colours are read from the palette, so only once the application runs.
-QString Normal() { return Expect(kGrey, kLightGrey); }
-QString Active() { return Expect(kBlack, kWhite); }
+QString Normal()
+{
+    return Expect(kGrey, kLightGrey);
+}
+QString Active()
+{
+    return Expect(kBlack, kWhite);
+}
 
-const PropertyBag kStored{{"_extentx", 8811}, {"_extenty", 503}, {"ttext", ""}, {"tlocked", false},
-                          {"talignment", 0}, {"tmaxlength", 0}, {"tbackcolor", int32_t(0x8000000E)},
+const PropertyBag kStored{{"_extentx", 8811},
+                          {"_extenty", 503},
+                          {"ttext", ""},
+                          {"tlocked", false},
+                          {"talignment", 0},
+                          {"tmaxlength", 0},
+                          {"tbackcolor", int32_t(0x8000000E)},
                           {"tenabled", true}};
 }  // namespace
 
@@ -57,7 +68,10 @@ class TestSoftText : public skwtest::ControlsTest {
         host->setFocus();
         return txt;
     }
-    static platform::TextBox* Inner(SoftText* txt) { return txt->findChild<platform::TextBox*>(QStringLiteral("txtText")); }
+    static platform::TextBox* Inner(SoftText* txt)
+    {
+        return txt->findChild<platform::TextBox*>(QStringLiteral("txtText"));
+    }
     static void Tick(SoftText* txt) { skwtest::FireTimer(txt, "tmrMouseMonitor"); }
 
 private slots:
@@ -202,8 +216,12 @@ private slots:
 
     void propertiesRoundTrip()
     {
-        SoftText* txt = Place({{"ttext", "abc"}, {"tlocked", true}, {"talignment", 2}, {"tmaxlength", 40},
-                               {"tbackcolor", 0x00FFFF}, {"tenabled", false}});
+        SoftText* txt = Place({{"ttext", "abc"},
+                               {"tlocked", true},
+                               {"talignment", 2},
+                               {"tmaxlength", 40},
+                               {"tbackcolor", 0x00FFFF},
+                               {"tenabled", false}});
         QCOMPARE(txt->Locked(), true);
         QCOMPARE(txt->Alignment(), 2);
         QCOMPARE(txt->MaxLength(), 40);
@@ -258,7 +276,8 @@ private slots:
         Tick(first);
         QCOMPARE(shown.size(), size_t(1));
         QCOMPARE(mostOpen, 1);
-        QCOMPARE(shown[0].Prompt, QStringLiteral("SoftText::tmrMouseMonitor_Timer()\r\nInvalid procedure call or argument5"));
+        QCOMPARE(shown[0].Prompt,
+                 QStringLiteral("SoftText::tmrMouseMonitor_Timer()\r\nInvalid procedure call or argument5"));
         QCOMPARE(shown[0].Title, QStringLiteral("Skerwind32"));
         QCOMPARE(shown[0].Buttons, platform::vbOKOnly);
 

@@ -2,8 +2,8 @@
 #include "TestSupport.h"
 
 #include "diagnostics/MErrs.h"
-#include "platform/system/AppError.h"
 #include "platform/forms/Timer.h"
+#include "platform/system/AppError.h"
 
 #include <QTimer>
 

@@ -17,10 +17,7 @@ private slots:
         platform::SetEngineVersionOverride(nullptr);
     }
 
-    void appVersionComesFromTheVersionRecord()
-    {
-        QCOMPARE(MWin32::GetAppVersion(), QStringLiteral("1.1.51a"));
-    }
+    void appVersionComesFromTheVersionRecord() { QCOMPARE(MWin32::GetAppVersion(), QStringLiteral("1.1.51a")); }
 
     void buildDateIsTheExecutablesOwnDate()
     {
@@ -71,7 +68,8 @@ private slots:
 
     void realEngineVersionHasThreeNumbers()
     {
-        QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(MWin32::GetShlwapiVersion()).hasMatch());
+        QVERIFY(
+            QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(MWin32::GetShlwapiVersion()).hasMatch());
         QVERIFY(MWin32::GetShlwapiMajorVersion() >= 6);
     }
 };

@@ -30,7 +30,8 @@ void openAbout(const std::function<void(frmAbout&)>& whileShown = {})
 void setFileDate(const QString& path, const QDate& date)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadWrite) || !f.setFileTime(QDateTime(date, QTime(12, 0)), QFileDevice::FileModificationTime))
+    if (!f.open(QIODevice::ReadWrite)
+        || !f.setFileTime(QDateTime(date, QTime(12, 0)), QFileDevice::FileModificationTime))
         qFatal("cannot date %s", qPrintable(path));
 }
 }  // namespace

@@ -8,9 +8,9 @@
 
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOptions.h"
+#include "platform/forms/WindowProc.h"
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
-#include "platform/forms/WindowProc.h"
 #include "settings/mdlGlobals.h"
 #include "shell/frmMain.h"
 #include "toolbar/frmToolBar.h"
@@ -20,14 +20,20 @@
 using skwtest::ImagePixel;
 using skwtest::OpenOptions;
 using skwtest::Rgb;
-using skwtest::StorePref;
 using skwtest::StoredPref;
+using skwtest::StorePref;
 
 namespace {
-bool toolbarShown() { return platform::Forms<frmToolBar>().isVisible(); }
+bool toolbarShown()
+{
+    return platform::Forms<frmToolBar>().isVisible();
+}
 
 // A colour of the dialog's title band, well inside it.
-QRgb bandPixel(frmOptions& options) { return ImagePixel(options, 150, 7); }
+QRgb bandPixel(frmOptions& options)
+{
+    return ImagePixel(options, 150, 7);
+}
 }  // namespace
 
 class TestFrmOptions : public skwtest::FormsTest {
@@ -200,7 +206,8 @@ private slots:
             return platform::GetSetting(QStringLiteral("Skerwind32"), QStringLiteral("frmOptions"),
                                         QString::fromLatin1(key), QStringLiteral("(none)"));
         };
-        QCOMPARE(placement("Left") + " " + placement("Top") + " " + placement("Width"), QStringLiteral("1950 1050 (none)"));
+        QCOMPARE(placement("Left") + " " + placement("Top") + " " + placement("Width"),
+                 QStringLiteral("1950 1050 (none)"));
         platform::Forms<frmMain>().Show();
         QCOMPARE(OpenOptions().pos(), QPoint(130, 70));
     }

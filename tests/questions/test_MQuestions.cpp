@@ -7,9 +7,9 @@
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
+#include "platform/system/CodeDepth.h"
 #include "platform/system/Runtime.h"
 #include "questions/MQuestions.h"
-#include "platform/system/CodeDepth.h"
 #include "questions/frmAsk.h"
 #include "questions/frmPageDialog.h"
 #include "questions/frmSignIn.h"
@@ -183,7 +183,9 @@ private slots:
 
         QTest::newRow("empty") << "" << 20 << false << "";
         QTest::newRow("cut with an ellipsis") << "abcdef" << 5 << false << "abcde\u2026";
-        QTest::newRow("control characters") << "a\tb\x01" "c\x1b[31m\x7f" << 20 << false << "a b c [31m ";
+        QTest::newRow("control characters") << "a\tb\x01"
+                                               "c\x1b[31m\x7f"
+                                            << 20 << false << "a b c [31m ";
         QTest::newRow("line breaks flattened") << "one\r\ntwo\u2028three" << 20 << false << "one  two three";
         QTest::newRow("line breaks kept") << "one\ntwo\r" << 20 << true << "one\ntwo ";
         QTest::newRow("no half of a surrogate pair") << "ab\U0001F600c" << 3 << false << "ab\u2026";
@@ -207,13 +209,17 @@ private slots:
         QTest::addColumn<bool>("granted");
 
         const QString site = kSiteShown;
-        QTest::newRow("notifications, allowed") << K::Notifications << ClickYes << site + " wants to show notifications" << true;
-        QTest::newRow("location, denied") << K::Geolocation << ClickNo << site + " wants to know your location" << false;
+        QTest::newRow("notifications, allowed")
+            << K::Notifications << ClickYes << site + " wants to show notifications" << true;
+        QTest::newRow("location, denied")
+            << K::Geolocation << ClickNo << site + " wants to know your location" << false;
         QTest::newRow("camera, Return denies") << K::Camera << Return << site + " wants to use your camera" << false;
-        QTest::newRow("microphone, Escape denies") << K::Microphone << Escape << site + " wants to use your microphone" << false;
+        QTest::newRow("microphone, Escape denies")
+            << K::Microphone << Escape << site + " wants to use your microphone" << false;
         QTest::newRow("camera and microphone, allowed")
             << K::CameraAndMicrophone << ClickYes << site + " wants to use your camera and microphone" << true;
-        QTest::newRow("mouse lock, allowed") << K::MouseLock << ClickYes << site + " wants to lock the mouse pointer" << true;
+        QTest::newRow("mouse lock, allowed")
+            << K::MouseLock << ClickYes << site + " wants to lock the mouse pointer" << true;
         QTest::newRow("screen, the window manager's close denies")
             << K::ScreenCapture << WindowManagerClose << site + " wants to see your screen" << false;
         QTest::newRow("screen and sound, allowed")
@@ -422,7 +428,8 @@ private slots:
         QFETCH(bool, kept);
         const QString fingerprint = detail.section(u'|', 0, 0);
         const QString problem = detail.section(u'|', 1);
-        const auto raise = [&](const QString& from, const QString& realm, const QString& print, const QString& trouble) {
+        const auto raise = [&](const QString& from, const QString& realm, const QString& print,
+                               const QString& trouble) {
             if (what == Permission)
                 return static_cast<platform::PageRequest*>(askPermission(from, K::Camera));
             if (what == SignIn)
@@ -433,8 +440,7 @@ private slots:
         // The first is answered yes; a certificate without a digest, as the
         // later one asks.
         const bool noneNamed = what == Certificate && fingerprint.isEmpty();
-        QPointer<platform::PageRequest> first =
-            raise(kSite, "Staff", noneNamed ? QString() : kFingerprint, "revoked");
+        QPointer<platform::PageRequest> first = raise(kSite, "Staff", noneNamed ? QString() : kFingerprint, "revoked");
         QVERIFY(visibleQuestionWindows() == 1);
         if (what == SignIn) {
             platform::Forms<frmSignIn>().txtUserName->SetText("ann");
@@ -464,9 +470,11 @@ private slots:
     {
         QTest::addColumn<How>("how");
         QTest::addColumn<Asked>("next");
-        for (const auto& [name, how] : {std::pair {"No", ClickNo}, {"Escape", Escape},
+        for (const auto& [name, how] : {std::pair{"No", ClickNo},
+                                        {"Escape", Escape},
                                         {"the window manager's close", WindowManagerClose},
-                                        {"the window's unload", UnloadWindow}, {"withdrawal", Withdrawal}}) {
+                                        {"the window's unload", UnloadWindow},
+                                        {"withdrawal", Withdrawal}}) {
             QTest::addRow("%s, the same window next", name) << how << Permission;
             QTest::addRow("%s, another window next", name) << how << SignIn;
         }

@@ -23,13 +23,13 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QWindow>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include <csignal>
-#include <memory>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 using skwtest::LoopbackServer;
 using skwtest::Shown;
@@ -115,8 +115,14 @@ frmMain& openMain(const QUrl& url)
     return form;
 }
 
-QString caption() { return platform::Forms<frmMain>().Caption(); }
-QString panel1() { return platform::Forms<frmMain>().StatusBar->Panels(1).Text(); }
+QString caption()
+{
+    return platform::Forms<frmMain>().Caption();
+}
+QString panel1()
+{
+    return platform::Forms<frmMain>().StatusBar->Panels(1).Text();
+}
 
 // Types into the text box at the page's top left until the page says so in
 // its title. The engine drops input until it has drawn the page, so the
@@ -125,10 +131,10 @@ void typeIntoThePage(frmMain& form, const QString& typedTitle)
 {
     QWidget* input = form.WebBrowser1->Widget()->focusProxy();
     QVERIFY(input);
-    QTRY_VERIFY_WITH_TIMEOUT(caption() == kPrefix + typedTitle + "]"
-                                 || (QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(20, 20)),
-                                     QTest::keyClick(input, Qt::Key_A), false),
-                             kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        caption() == kPrefix + typedTitle + "]"
+            || (QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(20, 20)), QTest::keyClick(input, Qt::Key_A), false),
+        kTimeout);
 }
 
 }  // namespace
@@ -150,7 +156,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("answers");  // "user:password" to sign in, "" to cancel
         QTest::addColumn<QString>("title");
-        QTest::addColumn<int>("refusedShown");     // how many windows said the answer was refused
+        QTest::addColumn<int>("refusedShown");  // how many windows said the answer was refused
 
         QTest::newRow("right") << QStringList{"ann:secret"} << "Protected" << 0;
         QTest::newRow("wrong, then right") << QStringList{"ann:guess", "ann:secret"} << "Protected" << 1;
@@ -222,7 +228,8 @@ private slots:
         QFETCH(bool, anotherServer);
         QTemporaryDir folder;
         QVERIFY(skwtest::MakeSelfSignedCertificate(folder.path()));
-        LoopbackServer server([](const LoopbackServer::Request&) { return LoopbackServer::Page("<title>Secret</title>x"); });
+        LoopbackServer server(
+            [](const LoopbackServer::Request&) { return LoopbackServer::Page("<title>Secret</title>x"); });
         QVERIFY(server.Listen(folder.filePath("cert.pem"), folder.filePath("key.pem")));
         frmMain& form = openMain(server.Url("/"));
 
@@ -239,7 +246,8 @@ private slots:
             // The exception was for that certificate and that port.
             QTemporaryDir otherFolder;
             QVERIFY(skwtest::MakeSelfSignedCertificate(otherFolder.path()));
-            LoopbackServer other([](const LoopbackServer::Request&) { return LoopbackServer::Page("<title>Other</title>x"); });
+            LoopbackServer other(
+                [](const LoopbackServer::Request&) { return LoopbackServer::Page("<title>Other</title>x"); });
             QVERIFY(other.Listen(otherFolder.filePath("cert.pem"), otherFolder.filePath("key.pem")));
             form.WebBrowser1->Navigate(other.Url("/"));
             QTRY_VERIFY_WITH_TIMEOUT(Shown<frmAsk>(), kTimeout);
@@ -288,11 +296,12 @@ private slots:
             skwtest::Click(box.cmdYes);
             if (signIn)
                 return;
-            skwtest::WhenShown([&] { return Shown<frmAsk>() && platform::Forms<frmAsk>().Caption() != captions.last(); },
-                               [&] {
-                                   captions << platform::Forms<frmAsk>().Caption();
-                                   skwtest::Click(platform::Forms<frmAsk>().cmdYes);
-                               });
+            skwtest::WhenShown(
+                [&] { return Shown<frmAsk>() && platform::Forms<frmAsk>().Caption() != captions.last(); },
+                [&] {
+                    captions << platform::Forms<frmAsk>().Caption();
+                    skwtest::Click(platform::Forms<frmAsk>().cmdYes);
+                });
         });
         if (signIn) {
             skwtest::WhenShown<frmSignIn>([&](frmSignIn& box) {
@@ -304,8 +313,9 @@ private slots:
         }
         frmMain& form = openMain(secure->Url(path));
         QTRY_COMPARE_WITH_TIMEOUT(caption(), kPrefix + (signIn ? "Protected]" : "granted]"), kTimeout);
-        QCOMPARE(captions, (QStringList{"Not secure: " + secureSite,
-                                        signIn ? "Sign in to " + secureSite : secureSite + " wants to show notifications"}));
+        QCOMPARE(captions,
+                 (QStringList{"Not secure: " + secureSite,
+                              signIn ? "Sign in to " + secureSite : secureSite + " wants to show notifications"}));
 
         // Plain http on the same port.
         secure.reset();
@@ -377,7 +387,8 @@ private slots:
         const QByteArray page = "<title>Asking</title><script>var round = 0;"
                                 "function done(answer) { document.title = 'answer ' + (++round) + ' ' + answer;"
                                 " if (round == 1) ask(); }"
-                                "function ask() { " + ask.toUtf8() + "; } ask();</script>";
+                                "function ask() { "
+                                + ask.toUtf8() + "; } ask();</script>";
         LoopbackServer server([&](const LoopbackServer::Request&) { return LoopbackServer::Page(page); });
         QVERIFY(server.Listen());
         openMain(server.Url("/"));
@@ -401,8 +412,8 @@ private slots:
         QTest::addColumn<QString>("desktopSignal");  // what the desktop does with it
         QTest::addColumn<QString>("title");          // what the page then knows
         QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("text");           // the notification's title and body, "title|body"
-        QTest::addColumn<QString>("sent");           // as the desktop gets them
+        QTest::addColumn<QString>("text");  // the notification's title and body, "title|body"
+        QTest::addColumn<QString>("sent");  // as the desktop gets them
 
         const QString plain = "Hello|World";
         // clang-format off
@@ -414,7 +425,7 @@ private slots:
         QTest::newRow("clicked, overlong") << true << "ActionInvoked" << "clicked" << "Done"
                                            << QString(300, u't') + "|" + QString(2000, u'b')
                                            << "Skerrywind: " + QString(200, u't') + "\u2026 / " + QString(1000, u'b')
-        // clang-format on
+                                                  // clang-format on
                                                   + "\u2026 (default,Open)";
         // clang-format off
         QTest::newRow("no notification service") << false << QString() << "shown?" << "Hello" << plain << QString();
@@ -434,11 +445,12 @@ private slots:
             QVERIFY(desktop.Register());
         const QByteArray page = "<title>asking</title><script>Notification.requestPermission().then(p => {"
                                 " document.title = 'shown?';"
-                                " var n = new Notification('" + text.section(u'|', 0, 0).toUtf8() + "', {body: '"
-                                + text.section(u'|', 1).toUtf8() + "'});"
-                                " n.onshow = () => document.title = 'shown';"
-                                " n.onclick = () => document.title = 'clicked';"
-                                " n.onclose = () => document.title = 'closed'; });</script>";
+                                " var n = new Notification('"
+                                + text.section(u'|', 0, 0).toUtf8() + "', {body: '" + text.section(u'|', 1).toUtf8()
+                                + "'});"
+                                  " n.onshow = () => document.title = 'shown';"
+                                  " n.onclick = () => document.title = 'clicked';"
+                                  " n.onclose = () => document.title = 'closed'; });</script>";
         LoopbackServer server([&](const LoopbackServer::Request&) { return LoopbackServer::Page(page); });
         QVERIFY(server.Listen());
         frmMain& form = openMain(server.Url("/"));
@@ -513,14 +525,16 @@ private slots:
     {
         QTest::addColumn<QByteArray>("handler");  // more of the page's beforeunload handler
         QTest::addColumn<bool>("typed");
-        QTest::addColumn<QString>("answer");      // "Stay", "Leave", "SIGTERM"
+        QTest::addColumn<QString>("answer");  // "Stay", "Leave", "SIGTERM"
 
         QTest::newRow("nothing typed: closes") << QByteArray() << false << QString();
         QTest::newRow("Stay") << QByteArray() << true << "Stay";
         QTest::newRow("Leave") << QByteArray() << true << "Leave";
         QTest::newRow("Leave, a dialog from the handler") << QByteArray("alert('wait');") << true << "Leave";
-        QTest::newRow("Stay, a navigation from the handler") << QByteArray("location.href = '/elsewhere';") << true << "Stay";
-        QTest::newRow("Leave, a navigation from the handler") << QByteArray("location.href = '/elsewhere';") << true << "Leave";
+        QTest::newRow("Stay, a navigation from the handler")
+            << QByteArray("location.href = '/elsewhere';") << true << "Stay";
+        QTest::newRow("Leave, a navigation from the handler")
+            << QByteArray("location.href = '/elsewhere';") << true << "Leave";
         QTest::newRow("a termination signal meanwhile") << QByteArray() << true << "SIGTERM";
     }
     void leaveQuestionAtClose()
@@ -532,8 +546,10 @@ private slots:
         LoopbackServer server;
         server.SetPage("/", "<title>Form</title><textarea id='t' autofocus></textarea><script>"
                             "t.oninput = () => document.title = 'typed';"
-                                                        "onbeforeunload = e => { " + handler + " if (t.value) { e.preventDefault();"
-                            " e.returnValue = 'unsaved'; } };</script>");
+                            "onbeforeunload = e => { "
+                                + handler
+                                + " if (t.value) { e.preventDefault();"
+                                  " e.returnValue = 'unsaved'; } };</script>");
         server.SetPage("/elsewhere", "<title>Elsewhere</title>");
         QVERIFY(server.Listen());
         frmMain& form = openMain(server.Url("/"));
@@ -591,7 +607,8 @@ private slots:
         QFETCH(QByteArray, page);
         QFETCH(bool, signIn);
         LoopbackServer server([&](const LoopbackServer::Request&) {
-            return signIn ? LoopbackServer::Unauthorized("Staff", "<title>Refused</title>") : LoopbackServer::Page(page);
+            return signIn ? LoopbackServer::Unauthorized("Staff", "<title>Refused</title>")
+                          : LoopbackServer::Page(page);
         });
         QVERIFY(server.Listen());
         bool closed = false;

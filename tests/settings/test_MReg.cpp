@@ -3,8 +3,8 @@
 #include "FormsTest.h"
 #include "TestSupport.h"
 
-#include "platform/system/AppError.h"
 #include "platform/forms/Forms.h"
+#include "platform/system/AppError.h"
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
 #include "settings/MReg.h"
@@ -22,15 +22,24 @@ public:
     }
 };
 
-void store(const QString& key, const QString& value) { platform::SaveSetting("Skerwind32", "frmPlaced", key, value); }
-QString stored(const QString& key) { return platform::GetSetting("Skerwind32", "frmPlaced", key, "<none>"); }
+void store(const QString& key, const QString& value)
+{
+    platform::SaveSetting("Skerwind32", "frmPlaced", key, value);
+}
+QString stored(const QString& key)
+{
+    return platform::GetSetting("Skerwind32", "frmPlaced", key, "<none>");
+}
 }  // namespace
 
 class TestMReg : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { platform::FormRegistry::SetLastFormAction([] {}); }
+    void initTestCase()
+    {
+        platform::FormRegistry::SetLastFormAction([] {});
+    }
     void init()
     {
         skwtest::FreshUserFolders();
@@ -139,7 +148,8 @@ private slots:
         f.SetLeft(1500);
         f.SetTop(-300);
         MReg::RegSaveFormPos(f, false);
-        QCOMPARE(QStringList({stored("Left"), stored("Top"), stored("Width")}), QStringList({"1500", "-300", "<none>"}));
+        QCOMPARE(QStringList({stored("Left"), stored("Top"), stored("Width")}),
+                 QStringList({"1500", "-300", "<none>"}));
         f.SetLeft(0);
         MReg::RegSaveFormPos(f, true);
         QCOMPARE(QStringList({stored("Left"), stored("Width")}), QStringList({"1500", "<none>"}));

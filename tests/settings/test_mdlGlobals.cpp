@@ -115,7 +115,8 @@ private slots:
         mdlGlobals::SavePrefs();
         mdlGlobals::strHomepage = QStringLiteral("http://unread.example/");
         mdlGlobals::SavePrefs();
-        QCOMPARE(platform::GetSetting(kPrefs, "Prefs", "Default Homepage"), QStringLiteral("  http://home.example/ with blanks  "));
+        QCOMPARE(platform::GetSetting(kPrefs, "Prefs", "Default Homepage"),
+                 QStringLiteral("  http://home.example/ with blanks  "));
     }
 
     void applicationsAndSectionsAreSeparate()

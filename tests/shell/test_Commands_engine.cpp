@@ -41,13 +41,23 @@ QByteArray page(const char* title)
 {
     return QByteArray("<!DOCTYPE html><title>") + title + "</title><p>Page " + title
            + "</p><input id=\"field\" autofocus><script>var take = false, seen = [];"
-             "field.addEventListener('keydown', e => { seen.push(e.key); if (take && e.key != 'F7') e.preventDefault(); });"
+             "field.addEventListener('keydown', e => { seen.push(e.key); if (take && e.key != 'F7') "
+             "e.preventDefault(); });"
              "addEventListener('wheel', e => { seen.push(e.ctrlKey ? 'Ctrl+wheel' : 'wheel');"
              " if (take && e.ctrlKey) e.preventDefault(); }, {passive: false});</script>";
 }
-frmMain& mainWindow() { return platform::Forms<frmMain>(); }
-QLineEdit* addressBox() { return qobject_cast<QLineEdit*>(platform::Forms<frmToolBar>().txtURL->TextBox_hWnd()); }
-QWebEngineView* view() { return qobject_cast<QWebEngineView*>(mainWindow().WebBrowser1->Widget()); }
+frmMain& mainWindow()
+{
+    return platform::Forms<frmMain>();
+}
+QLineEdit* addressBox()
+{
+    return qobject_cast<QLineEdit*>(platform::Forms<frmToolBar>().txtURL->TextBox_hWnd());
+}
+QWebEngineView* view()
+{
+    return qobject_cast<QWebEngineView*>(mainWindow().WebBrowser1->Widget());
+}
 
 bool open(const QString& address)
 {
@@ -91,8 +101,9 @@ bool keysThrough(QSignalSpy& unhandled)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F7);
     return QTest::qWaitFor(
         [&] {
-            return std::any_of(unhandled.cbegin(), unhandled.cend(),
-                               [](const QList<QVariant>& key) { return key[0].toInt() == platform::VbKeyCode(Qt::Key_F7); });
+            return std::any_of(unhandled.cbegin(), unhandled.cend(), [](const QList<QVariant>& key) {
+                return key[0].toInt() == platform::VbKeyCode(Qt::Key_F7);
+            });
         },
         kLoadTimeout);
 }
@@ -118,7 +129,8 @@ class TestCommandsEngine : public skwtest::FormsTest {
     // Another site: an address never answered, and a download.
     skwtest::LoopbackServer aside{[](const skwtest::LoopbackServer::Request& request) {
         if (request.path == "/download")
-            return skwtest::LoopbackServer::Response{200, "data", {{"Content-Disposition", "attachment; filename=zoom.bin"}}};
+            return skwtest::LoopbackServer::Response{
+                200, "data", {{"Content-Disposition", "attachment; filename=zoom.bin"}}};
         return skwtest::LoopbackServer::Response{0, {}, {}};
     }};
     QTemporaryDir printed;
@@ -176,24 +188,39 @@ private slots:
             const char* expected;
             Places places;
         } rows[] = {
-            {"Alt+Left", "", "back", Both},           {"Alt+Right", "back", "forward", Both},
-            {"F5", "", "reload", Both},               {"Ctrl+R", "", "reload", Both},
+            {"Alt+Left", "", "back", Both},
+            {"Alt+Right", "back", "forward", Both},
+            {"F5", "", "reload", Both},
+            {"Ctrl+R", "", "reload", Both},
             {"Shift+F5", "", "reload past the cache", Both},
-            {"Esc", "loading", "stopped", Page},      {"Esc", "find box", "find box closed", Page},
-            {"Esc", "full screen", "full screen", Both}, {"Esc", "typed", "address put back", AddressBox},
-            {"Alt+Home", "", "home", Both},           {"Ctrl+L", "", "address box", Both},
-            {"Alt+D", "", "address box", Both},       {"F6", "toolbar hidden", "address box", Both},
-            {"Ctrl+F", "", "find box", Both},         {"Cyrillic Ctrl+F", "", "find box", Both},
-            {"Ctrl+=", "", "Zoom 110%", Both},        {"Ctrl+-", "", "Zoom 90%", Both},
-            {"Ctrl+0", "zoomed", "Zoom 100%", Both},  {"Ctrl+P, Ctrl+P", "", "printed", Both},
-            {"F11", "", "full screen", Both},         {"F4", "", "toolbar hidden", Both},
+            {"Esc", "loading", "stopped", Page},
+            {"Esc", "find box", "find box closed", Page},
+            {"Esc", "full screen", "full screen", Both},
+            {"Esc", "typed", "address put back", AddressBox},
+            {"Alt+Home", "", "home", Both},
+            {"Ctrl+L", "", "address box", Both},
+            {"Alt+D", "", "address box", Both},
+            {"F6", "toolbar hidden", "address box", Both},
+            {"Ctrl+F", "", "find box", Both},
+            {"Cyrillic Ctrl+F", "", "find box", Both},
+            {"Ctrl+=", "", "Zoom 110%", Both},
+            {"Ctrl+-", "", "Zoom 90%", Both},
+            {"Ctrl+0", "zoomed", "Zoom 100%", Both},
+            {"Ctrl+P, Ctrl+P", "", "printed", Both},
+            {"F11", "", "full screen", Both},
+            {"F4", "", "toolbar hidden", Both},
             {"Ctrl+W", "full screen", "closed", Both},
-            {"mouse back", "", "back", Page},         {"mouse forward", "back", "forward", Page},
+            {"mouse back", "", "back", Page},
+            {"mouse forward", "back", "forward", Page},
             {"Ctrl+wheel", "", "Zoom 110%", Page},
-            {"Ctrl+R", "taken", "page only", Page},   {"Ctrl+F", "taken", "page only", Page},
-            {"Ctrl+P", "taken", "page only", Page},   {"Ctrl+L", "taken", "page only", Page},
-            {"F5", "taken", "page only", Page},       {"Ctrl+wheel", "taken", "page only", Page},
-            {"Ctrl+W", "taken", "closed", Page},      {"F11", "taken", "full screen", Page},
+            {"Ctrl+R", "taken", "page only", Page},
+            {"Ctrl+F", "taken", "page only", Page},
+            {"Ctrl+P", "taken", "page only", Page},
+            {"Ctrl+L", "taken", "page only", Page},
+            {"F5", "taken", "page only", Page},
+            {"Ctrl+wheel", "taken", "page only", Page},
+            {"Ctrl+W", "taken", "closed", Page},
+            {"F11", "taken", "full screen", Page},
         };
         for (const auto& row : rows) {
             if (row.places != AddressBox)
@@ -273,7 +300,8 @@ private slots:
             QTest::mousePress(form.windowHandle(), button, {}, inWindow);
             QTest::mouseRelease(form.windowHandle(), button, {}, inWindow);
         } else if (input == "Ctrl+wheel") {
-            QWheelEvent wheel(at, target->mapToGlobal(at), {}, {0, 120}, {}, Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QWheelEvent wheel(at, target->mapToGlobal(at), {}, {0, 120}, {}, Qt::ControlModifier, Qt::NoScrollPhase,
+                              false);
             QApplication::sendEvent(target, &wheel);
         } else if (input == "Cyrillic Ctrl+F") {
             // As X11 gives it under a Russian layout: the key code of the F
@@ -299,9 +327,11 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(addressBox()->text(), expected == "back" ? a : b, kLoadTimeout);
         else if (expected.startsWith(u"reload")) {
             QTRY_VERIFY_WITH_TIMEOUT(requestsForB() > requests, kLoadTimeout);
-            QCOMPARE(server.LastRequestFor(QStringLiteral("/b.html")).contains("no-cache"), expected.endsWith(u"cache"));
+            QCOMPARE(server.LastRequestFor(QStringLiteral("/b.html")).contains("no-cache"),
+                     expected.endsWith(u"cache"));
         } else if (expected == "stopped")
-            QTRY_VERIFY_WITH_TIMEOUT(!form.WebBrowser1->Busy() && PanelText(1) == QStringLiteral("Stopped"), kLoadTimeout);
+            QTRY_VERIFY_WITH_TIMEOUT(!form.WebBrowser1->Busy() && PanelText(1) == QStringLiteral("Stopped"),
+                                     kLoadTimeout);
         else if (expected == "find box")
             QTRY_COMPARE_WITH_TIMEOUT(form.ActiveControl(), static_cast<QWidget*>(form.FindBox1), kLoadTimeout);
         else if (expected == "find box closed")
@@ -329,20 +359,22 @@ private slots:
             QCOMPARE(printDialogs, 1);
             QCOMPARE(printedName, QStringLiteral("B.pdf"));
             QProcess pdftotext;
-            pdftotext.start(QStringLiteral("pdftotext"), {printed.filePath(QStringLiteral("page.pdf")), QStringLiteral("-")});
-            QVERIFY2(pdftotext.waitForFinished(kLoadTimeout), "pdftotext (poppler-utils) is needed: tools/bootstrap installs it");
+            pdftotext.start(QStringLiteral("pdftotext"),
+                            {printed.filePath(QStringLiteral("page.pdf")), QStringLiteral("-")});
+            QVERIFY2(pdftotext.waitForFinished(kLoadTimeout),
+                     "pdftotext (poppler-utils) is needed: tools/bootstrap installs it");
             QVERIFY(pdftotext.readAllStandardOutput().contains("Page B"));
-        }
-        else if (expected == "closed") {
+        } else if (expected == "closed") {
             // Once the page has let it close.
             QTRY_VERIFY_WITH_TIMEOUT(!platform::FormRegistry::IsLoaded<frmMain>(), kLoadTimeout);
             QStringList stored;
             for (const char* key : {"Left", "Top", "Width", "Height"})
-                stored << platform::GetSetting(QStringLiteral("Skerwind32"), QStringLiteral("frmMain"), QString::fromLatin1(key));
+                stored << platform::GetSetting(QStringLiteral("Skerwind32"), QStringLiteral("frmMain"),
+                                               QString::fromLatin1(key));
             QCOMPARE(stored, placement);
-        }
-        else if (expected == "toolbar hidden")
-            QCOMPARE((QList<bool>{platform::Forms<frmToolBar>().Visible(), mdlGlobals::bShowToolbar}), (QList<bool>{false, !inPage}));
+        } else if (expected == "toolbar hidden")
+            QCOMPARE((QList<bool>{platform::Forms<frmToolBar>().Visible(), mdlGlobals::bShowToolbar}),
+                     (QList<bool>{false, !inPage}));
         else if (expected == "page only") {
             // The page had it; the browser did nothing: no reload, no find
             // box, no print dialog, no zoom, the focus stays.
@@ -365,8 +397,7 @@ private slots:
             QCOMPARE(printDialogs, 0);
             QCOMPARE((QList<double>{form.WebBrowser1->ZoomFactor(), view()->zoomFactor()}), (QList<double>{1.0, 1.0}));
             QVERIFY(form.WebBrowser1->HasFocus());
-        }
-        else
+        } else
             QFAIL("unknown expectation");
     }
 
@@ -410,7 +441,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(form.ActiveControl(), static_cast<QWidget*>(form.FindBox1), kLoadTimeout);
         QSignalSpy found(form.WebBrowser1, &platform::BrowserHost::FindTextResult);
         form.FindBox1->txtFind->SetText(text);
-        const QKeyCombination walk[] = {Qt::Key_Return, Qt::Key_Return, Qt::Key_Return, Qt::SHIFT | Qt::Key_Return, Qt::Key_F3};
+        const QKeyCombination walk[] = {Qt::Key_Return, Qt::Key_Return, Qt::Key_Return, Qt::SHIFT | Qt::Key_Return,
+                                        Qt::Key_F3};
         for (qsizetype i = 0; i < results.size(); ++i) {
             if (i > 0)
                 QTest::keyClick(QApplication::focusWidget(), walk[i - 1].key(), walk[i - 1].keyboardModifiers());
@@ -500,7 +532,8 @@ private slots:
         QVERIFY(open(QStringLiteral("skerrywind:search")));
         // Neither a failed load, nor an address that carries its page, nor
         // text that is no address is recorded.
-        for (const char* unrecorded : {"http://127.0.0.1:1/failed.html", "data:text/html,<title>data.html</title>", "nosuch:page.html"})
+        for (const char* unrecorded :
+             {"http://127.0.0.1:1/failed.html", "data:text/html,<title>data.html</title>", "nosuch:page.html"})
             QVERIFY(open(QString::fromLatin1(unrecorded)));
         skwtest::UnloadForms<frmMain>();
         platform::RecentStore::CloseAll();  // read again, as in a new run
@@ -509,7 +542,8 @@ private slots:
         mainWindow().Show();
         QTRY_VERIFY_WITH_TIMEOUT(addressBox()->text() == news && !mainWindow().WebBrowser1->Busy(), kLoadTimeout);
         QCOMPARE(mainWindow().WebBrowser1->ZoomFactor(), 1.25);
-        QTRY_COMPARE_WITH_TIMEOUT(runScript(QStringLiteral("window.devicePixelRatio")), QStringLiteral("1.25"), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(runScript(QStringLiteral("window.devicePixelRatio")), QStringLiteral("1.25"),
+                                  kLoadTimeout);
         QVERIFY(focusOn(addressBox()));
         addressBox()->clear();
         QTest::keyClicks(addressBox(), QStringLiteral(".HTML"));

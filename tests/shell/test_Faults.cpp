@@ -20,9 +20,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QWebEngineView>
-
 #include <QRegularExpression>
+#include <QWebEngineView>
 
 #include <csignal>
 #include <optional>
@@ -43,7 +42,8 @@ QStringList snapshot()
     QStringList out;
     for (const QString& app : {kPrefs, kPlaces}) {
         QFile file(platform::SettingsFile(app));
-        out << (file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().toHex()) : QStringLiteral("(none)"));
+        out << (file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().toHex())
+                                               : QStringLiteral("(none)"));
     }
     out << QDir(platform::SettingsFolder()).entryList(QDir::Files | QDir::Hidden).join(u',');
     return out;
@@ -178,7 +178,8 @@ private slots:
         QCOMPARE(StoredPref(QStringLiteral("Default SearchPage")), QString());
         QCOMPARE(StoredPref(QStringLiteral("Show Toolbar")), QStringLiteral("False"));
         for (const char* form : {"frmMain", "frmOptions", "frmToolBar"})
-            QVERIFY2(platform::GetSetting(kPlaces, QString::fromLatin1(form), QStringLiteral("Left")) != QString(), form);
+            QVERIFY2(platform::GetSetting(kPlaces, QString::fromLatin1(form), QStringLiteral("Left")) != QString(),
+                     form);
         // Clean: every line a section or a key of this program's, as text.
         const QRegularExpression line(QStringLiteral("^(|\\[frm\\w+\\]|\\[Prefs\\]|[A-Za-z ]+=[-\\w:/.]*)$"));
         for (const QString& app : {kPrefs, kPlaces}) {

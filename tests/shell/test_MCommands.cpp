@@ -51,24 +51,41 @@ private slots:
             Command command;
             bool first;
         } rows[] = {
-            {"Alt+Left", Command::GoBack, false},          {"Back", Command::GoBack, true},
-            {"Alt+Right", Command::GoForward, false},      {"Forward", Command::GoForward, true},
-            {"F5", Command::Refresh, false},               {"Ctrl+R", Command::Refresh, false},
-            {"Shift+F5", Command::RefreshCompletely, false}, {"Ctrl+F5", Command::RefreshCompletely, false},
-            {"Ctrl+Shift+R", Command::RefreshCompletely, false}, {"Alt+Home", Command::GoHome, false},
-            {"Ctrl+L", Command::FocusAddress, false},      {"Alt+D", Command::FocusAddress, false},
-            {"F6", Command::FocusAddress, false},          {"Ctrl+F", Command::Find, false},
-            {"F3", Command::FindNext, false},              {"Shift+F3", Command::FindPrevious, false},
-            {"Ctrl+=", Command::ZoomIn, false},            {"Ctrl++", Command::ZoomIn, false},
-            {"Ctrl+Shift+=", Command::ZoomIn, false},      {"Ctrl+Num++", Command::ZoomIn, false},
-            {"Ctrl+-", Command::ZoomOut, false},           {"Ctrl+Num+-", Command::ZoomOut, false},
-            {"Ctrl+0", Command::ZoomReset, false},         {"Ctrl+Num+0", Command::ZoomReset, false},
-            {"Ctrl+P", Command::Print, false},             {"F11", Command::FullScreen, true},
-            {"Ctrl+W", Command::Close, true},              {"Ctrl+Q", Command::Close, true},
+            {"Alt+Left", Command::GoBack, false},
+            {"Back", Command::GoBack, true},
+            {"Alt+Right", Command::GoForward, false},
+            {"Forward", Command::GoForward, true},
+            {"F5", Command::Refresh, false},
+            {"Ctrl+R", Command::Refresh, false},
+            {"Shift+F5", Command::RefreshCompletely, false},
+            {"Ctrl+F5", Command::RefreshCompletely, false},
+            {"Ctrl+Shift+R", Command::RefreshCompletely, false},
+            {"Alt+Home", Command::GoHome, false},
+            {"Ctrl+L", Command::FocusAddress, false},
+            {"Alt+D", Command::FocusAddress, false},
+            {"F6", Command::FocusAddress, false},
+            {"Ctrl+F", Command::Find, false},
+            {"F3", Command::FindNext, false},
+            {"Shift+F3", Command::FindPrevious, false},
+            {"Ctrl+=", Command::ZoomIn, false},
+            {"Ctrl++", Command::ZoomIn, false},
+            {"Ctrl+Shift+=", Command::ZoomIn, false},
+            {"Ctrl+Num++", Command::ZoomIn, false},
+            {"Ctrl+-", Command::ZoomOut, false},
+            {"Ctrl+Num+-", Command::ZoomOut, false},
+            {"Ctrl+0", Command::ZoomReset, false},
+            {"Ctrl+Num+0", Command::ZoomReset, false},
+            {"Ctrl+P", Command::Print, false},
+            {"F11", Command::FullScreen, true},
+            {"Ctrl+W", Command::Close, true},
+            {"Ctrl+Q", Command::Close, true},
             // No command: F4 is the main window's own; other shift states.
-            {"F4", Command::None, false},                  {"Return", Command::None, false},
-            {"Shift+R", Command::None, false},             {"Ctrl+Alt+Left", Command::None, false},
-            {"Ctrl+Shift+W", Command::None, false},        {"Shift+F11", Command::None, false},
+            {"F4", Command::None, false},
+            {"Return", Command::None, false},
+            {"Shift+R", Command::None, false},
+            {"Ctrl+Alt+Left", Command::None, false},
+            {"Ctrl+Shift+W", Command::None, false},
+            {"Shift+F11", Command::None, false},
         };
         for (const auto& row : rows)
             for (const FocusPlace place : {FocusPlace::Page, FocusPlace::AddressBox})
@@ -79,7 +96,8 @@ private slots:
         QTest::newRow("Esc, toolbar") << "Esc" << FocusPlace::Toolbar << Command::Escape << false;
         QTest::newRow("Esc, find box") << "Esc" << FocusPlace::FindBox << Command::Escape << false;
         QTest::newRow("Return, find box") << "Return" << FocusPlace::FindBox << Command::FindNext << false;
-        QTest::newRow("Shift+Return, find box") << "Shift+Return" << FocusPlace::FindBox << Command::FindPrevious << false;
+        QTest::newRow("Shift+Return, find box")
+            << "Shift+Return" << FocusPlace::FindBox << Command::FindPrevious << false;
         QTest::newRow("Ctrl+Return, find box") << "Ctrl+Return" << FocusPlace::FindBox << Command::None << false;
     }
     void keys()
@@ -144,8 +162,10 @@ private slots:
         QTest::addColumn<int>("step");
         QTest::addColumn<int>("presses");
         QTest::addColumn<QStringList>("texts");  // after each of the first three presses, then after the last
-        QTest::newRow("in from 100%") << 1.0 << 1 << 100 << QStringList{"Zoom 110%", "Zoom 125%", "Zoom 150%", "Zoom 500%"};
-        QTest::newRow("out from 100%") << 1.0 << -1 << 100 << QStringList{"Zoom 90%", "Zoom 80%", "Zoom 75%", "Zoom 25%"};
+        QTest::newRow("in from 100%") << 1.0 << 1 << 100
+                                      << QStringList{"Zoom 110%", "Zoom 125%", "Zoom 150%", "Zoom 500%"};
+        QTest::newRow("out from 100%") << 1.0 << -1 << 100
+                                       << QStringList{"Zoom 90%", "Zoom 80%", "Zoom 75%", "Zoom 25%"};
         QTest::newRow("in between steps") << 1.2 << 1 << 1 << QStringList{"Zoom 125%"};
         QTest::newRow("out, next to a step") << 1.104 << -1 << 1 << QStringList{"Zoom 100%"};
         QTest::newRow("in at the top") << 5.0 << 1 << 1 << QStringList{"Zoom 500%"};

@@ -73,7 +73,7 @@ private slots:
         QTest::newRow("error box: placement") << 1 << "-50" << "True";
         QTest::newRow("error box: preference") << 1 << "7500" << "maybe";
         QTest::newRow("error box: both") << 1 << "-50" << "maybe";
-            // clang-format on
+        // clang-format on
     }
     void signalAtAnyMomentOfStartUp()
     {
@@ -122,11 +122,13 @@ private slots:
         QVERIFY(program.waitForStarted());
 
         QByteArray log;
-        QVERIFY(QTest::qWaitFor([&] {
-            program.waitForReadyRead(50);
-            log += program.readAllStandardError();
-            return log.contains("caption frmMain Skerrywind v1.1.51a - [");
-        }, kTimeoutMs));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                program.waitForReadyRead(50);
+                log += program.readAllStandardError();
+                return log.contains("caption frmMain Skerrywind v1.1.51a - [");
+            },
+            kTimeoutMs));
         QCOMPARE(program.state(), QProcess::Running);
 
         ::kill(program.processId(), signalNumber);

@@ -24,11 +24,6 @@
 
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOptions.h"
-#include "questions/MQuestions.h"
-#include "questions/frmAsk.h"
-#include "questions/frmPageDialog.h"
-#include "questions/frmSignIn.h"
-#include "settings/mdlGlobals.h"
 #include "platform/forms/Timer.h"
 #include "platform/forms/WindowProc.h"
 #include "platform/system/CodeDepth.h"
@@ -36,6 +31,11 @@
 #include "platform/system/Runtime.h"
 #include "platform/system/Settings.h"
 #include "platform/system/TerminationSignals.h"
+#include "questions/MQuestions.h"
+#include "questions/frmAsk.h"
+#include "questions/frmPageDialog.h"
+#include "questions/frmSignIn.h"
+#include "settings/mdlGlobals.h"
 #include "shell/frmMain.h"
 #include "toolbar/frmToolBar.h"
 
@@ -63,7 +63,9 @@ constexpr int kIdleTicks = 1000;
 // stores the choice of that moment.
 const std::map<QString, std::map<QString, QString>> kStored = {
     {"Prefs",
-     {{"Default Homepage", "file:///srv/home.html"}, {"Default SearchPage", "file:///srv/search.html"}, {"Show Toolbar", "True"}}},
+     {{"Default Homepage", "file:///srv/home.html"},
+      {"Default SearchPage", "file:///srv/search.html"},
+      {"Show Toolbar", "True"}}},
     {"frmMain", {{"Left", "1500"}, {"Top", "1200"}, {"Width", "7500"}, {"Height", "6000"}}},
     {"frmToolBar", {{"Left", "9000"}, {"Top", "1500"}}},
     {"frmOptions", {{"Left", "3000"}, {"Top", "3000"}}},
@@ -88,8 +90,12 @@ const std::vector<Injection>& injections()
 {
     static const std::vector<Injection> all{
         {QStringLiteral("SIGTERM"), [] { return true; }, [] { platform::TerminationSignals::Simulate(SIGTERM); }},
-        unloadOf<frmMain>("frmMain"), unloadOf<frmToolBar>("frmToolBar"), unloadOf<frmOptions>("frmOptions"),
-        unloadOf<frmAbout>("frmAbout"), unloadOf<frmAsk>("frmAsk"), unloadOf<frmSignIn>("frmSignIn"),
+        unloadOf<frmMain>("frmMain"),
+        unloadOf<frmToolBar>("frmToolBar"),
+        unloadOf<frmOptions>("frmOptions"),
+        unloadOf<frmAbout>("frmAbout"),
+        unloadOf<frmAsk>("frmAsk"),
+        unloadOf<frmSignIn>("frmSignIn"),
         unloadOf<frmPageDialog>("frmPageDialog")};
     return all;
 }
@@ -142,9 +148,12 @@ public:
                                   &platform::BrowserHost::PageDialog, kSite, platform::PageDialogRequest::Confirm,
                                   QStringLiteral("Again?"), QString(), 2);
         // Find, zoom and full screen by key, in the main window.
-        for (const auto& [key, modifiers] : {std::pair {Qt::Key_F, Qt::ControlModifier}, {Qt::Key_X, Qt::NoModifier},
-                                             {Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Equal, Qt::ControlModifier},
-                                             {Qt::Key_0, Qt::ControlModifier}, {Qt::Key_F11, Qt::NoModifier},
+        for (const auto& [key, modifiers] : {std::pair{Qt::Key_F, Qt::ControlModifier},
+                                             {Qt::Key_X, Qt::NoModifier},
+                                             {Qt::Key_Escape, Qt::NoModifier},
+                                             {Qt::Key_Equal, Qt::ControlModifier},
+                                             {Qt::Key_0, Qt::ControlModifier},
+                                             {Qt::Key_F11, Qt::NoModifier},
                                              {Qt::Key_F11, Qt::NoModifier}})
             keyInMain(key, modifiers);
         fromWindowMenu(2);
@@ -501,7 +510,8 @@ private slots:
                     failure = loop <= target ? QStringLiteral("ended after %1 loops").arg(loop)
                                              : QStringLiteral("nothing to inject there");
                 if (!failure.isEmpty())
-                    failures << QStringLiteral("loop %1, %2: %3").arg(target).arg(injections()[injection].name, failure);
+                    failures
+                        << QStringLiteral("loop %1, %2: %3").arg(target).arg(injections()[injection].name, failure);
             }
         }
         qInfo("%d runs over %d loops", runs, int(loops.size()));

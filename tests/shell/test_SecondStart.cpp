@@ -106,7 +106,8 @@ private slots:
     {
         QFETCH(QString, before);
         const QString path = QString::fromStdString(
-            platform::ChooseInstancePlace(qgetenv("XDG_RUNTIME_DIR"), qgetenv("TMPDIR"), platform::SettingsFolder()).socket);
+            platform::ChooseInstancePlace(qgetenv("XDG_RUNTIME_DIR"), qgetenv("TMPDIR"), platform::SettingsFolder())
+                .socket);
         if (before == "killed") {
             Program killed("Zero");
             QTRY_VERIFY_WITH_TIMEOUT(killed.Shows("Zero"), kTimeoutMs);

@@ -7,13 +7,13 @@
 #include "RecordingBrowser.h"
 #include "TestSupport.h"
 
-#include "platform/system/Runtime.h"
-#include "platform/system/Settings.h"
-#include "settings/mdlGlobals.h"
-#include "shell/MArgs.h"
 #include "dialogs/frmAbout.h"
 #include "platform/forms/WindowProc.h"
+#include "platform/system/Runtime.h"
+#include "platform/system/Settings.h"
 #include "questions/frmPageDialog.h"
+#include "settings/mdlGlobals.h"
+#include "shell/MArgs.h"
 #include "shell/frmMain.h"
 #include "toolbar/frmToolBar.h"
 
@@ -24,8 +24,8 @@
 
 using skwtest::PanelText;
 using skwtest::RecordingBrowser;
-using skwtest::StorePref;
 using skwtest::StoredPref;
+using skwtest::StorePref;
 
 namespace {
 const QString kPrefix = QStringLiteral("Skerrywind v1.1.51a");
@@ -104,7 +104,8 @@ private slots:
         platform::Forms<frmMain>();
         RecordingBrowser::Install();
 
-        QCOMPARE(log, (QStringList{"pending before load", "Navigate file:///srv/home.html", "posted by the navigation"}));
+        QCOMPARE(log,
+                 (QStringList{"pending before load", "Navigate file:///srv/home.html", "posted by the navigation"}));
     }
 
     void resizeLayout_data()
@@ -154,8 +155,9 @@ private slots:
 
     void trappedLoadFailure()
     {
-        RecordingBrowser::Install(
-            [](RecordingBrowser* browser) { browser->FailOn(QStringLiteral("GoHome"), platform::errPermissionDenied); });
+        RecordingBrowser::Install([](RecordingBrowser* browser) {
+            browser->FailOn(QStringLiteral("GoHome"), platform::errPermissionDenied);
+        });
 
         frmMain& form = platform::Forms<frmMain>();
         RecordingBrowser::Install();
@@ -258,7 +260,8 @@ private slots:
         QTest::newRow("Ctrl+Q, Stay") << "Ctrl+Q" << true << "Stay" << false;
         QTest::newRow("window manager, Return stays") << "window manager" << true << "Return" << false;
         QTest::newRow("window menu, Escape stays") << "window menu" << true << "Escape" << false;
-        QTest::newRow("window manager, the question's own close stays") << "window manager" << true << "its close" << false;
+        QTest::newRow("window manager, the question's own close stays")
+            << "window manager" << true << "its close" << false;
         QTest::newRow("window menu, Leave") << "window menu" << true << "Leave" << true;
         QTest::newRow("Ctrl+W, nothing to ask") << "Ctrl+W" << false << "" << true;
         QTest::newRow("unload, never asked") << "unload" << true << "" << true;
@@ -309,7 +312,8 @@ private slots:
         }
         QCOMPARE(platform::FormRegistry::IsLoaded<frmMain>(), !closed);
         QCOMPARE(lastFormActions, closed ? 1 : 0);
-        QCOMPARE(StoredPref(QStringLiteral("Show Toolbar")), closed ? QStringLiteral("True") : QStringLiteral("(none)"));
+        QCOMPARE(StoredPref(QStringLiteral("Show Toolbar")),
+                 closed ? QStringLiteral("True") : QStringLiteral("(none)"));
         QVERIFY(skwtest::Boxes().empty());
         if (closed)
             return;
@@ -329,13 +333,13 @@ private slots:
         QTest::addColumn<Qt::WindowStates>("before");
         QTest::addColumn<bool>("aboutBoxOpen");
         QTest::addColumn<QStringList>("navigation");
-        const QStringList toB {"Navigate file:///b.html"};
-        QTest::newRow("first URL among words") << " www.example.org -notoolbar file:///b.html http://c/"
-                                               << Qt::WindowStates() << false << toB;
-        QTest::newRow("only the switch, minimised") << "-NoToolbar" << Qt::WindowStates(Qt::WindowMinimized) << false
-                                                    << QStringList();
-        QTest::newRow("minimised from maximised") << "file:///b.html" << (Qt::WindowMinimized | Qt::WindowMaximized)
-                                                  << false << toB;
+        const QStringList toB{"Navigate file:///b.html"};
+        QTest::newRow("first URL among words")
+            << " www.example.org -notoolbar file:///b.html http://c/" << Qt::WindowStates() << false << toB;
+        QTest::newRow("only the switch, minimised")
+            << "-NoToolbar" << Qt::WindowStates(Qt::WindowMinimized) << false << QStringList();
+        QTest::newRow("minimised from maximised")
+            << "file:///b.html" << (Qt::WindowMinimized | Qt::WindowMaximized) << false << toB;
         QTest::newRow("the about box open") << "file:///b.html" << Qt::WindowStates() << true << toB;
     }
     void receiveCommandLine()
@@ -379,7 +383,8 @@ private slots:
         QTest::newRow("titled") << "News" << kPrefix + " - [News]";
         QTest::newRow("untitled") << QString() << kPrefix;
         QTest::newRow("the modified mark of Qt") << "[*]" << kPrefix + " - [[*]]";
-        const QString mixed = QStringLiteral("line one\r\nline two \u05E9\u05DC\u05D5\u05DD \u202E\U0001F600\U0001F30A");
+        const QString mixed =
+            QStringLiteral("line one\r\nline two \u05E9\u05DC\u05D5\u05DD \u202E\U0001F600\U0001F30A");
         QTest::newRow("line breaks, right-to-left, emoji") << mixed << kPrefix + " - [" + mixed + "]";
         const QString huge = QString(10000, u'\u0645').replace(5000, 2, QStringLiteral("\n\U0001F600"));
         QTest::newRow("10,000 characters") << huge << kPrefix + " - [" + huge + "]";
@@ -434,7 +439,8 @@ private slots:
         // Whatever the page does with the keys.
         browser->PageTakes = [](const QInputEvent&) { return true; };
         auto request = [&](bool on) {
-            return browser->RaiseRequest(&platform::BrowserHost::FullScreenRequested, QStringLiteral("127.0.0.1:8123"), on);
+            return browser->RaiseRequest(&platform::BrowserHost::FullScreenRequested, QStringLiteral("127.0.0.1:8123"),
+                                         on);
         };
 
         for (int i = 0; i <= repeats; ++i)
@@ -530,7 +536,8 @@ private slots:
         QTest::newRow("mouse left") << "mouse left" << false << none << 1;
         QTest::newRow("thirds of notches") << "wheel 40 40 40 40" << false << QStringList{"SetZoomFactor 1.1"} << 4;
         QTest::newRow("turning round") << "wheel 100 -100 -20 -240" << false
-                                       << QStringList{"SetZoomFactor 0.9", "SetZoomFactor 0.8", "SetZoomFactor 0.75"} << 4;
+                                       << QStringList{"SetZoomFactor 0.9", "SetZoomFactor 0.8", "SetZoomFactor 0.75"}
+                                       << 4;
         QTest::newRow("wheel, taken") << "wheel 120" << true << none << 1;
     }
     void whatReachesThePage()

@@ -39,12 +39,13 @@ private slots:
 
         QTest::newRow("titled page") << QStringList{DataPage("news.html")} << QString() << kPrefix + " - [News]"
                                      << DataPage("news.html");
-        QTest::newRow("page without a title") << QStringList{DataPage("untitled.html")} << QString() << kPrefix
-                                              << DataPage("untitled.html");
+        QTest::newRow("page without a title")
+            << QStringList{DataPage("untitled.html")} << QString() << kPrefix << DataPage("untitled.html");
         QTest::newRow("URL argument wins over the home page")
-            << QStringList{DataPage("news.html")} << DataPage("untitled.html") << kPrefix + " - [News]" << DataPage("news.html");
-        QTest::newRow("non-URL argument ignored") << QStringList{"news.html"} << DataPage("news.html")
-                                                  << kPrefix + " - [News]" << DataPage("news.html");
+            << QStringList{DataPage("news.html")} << DataPage("untitled.html") << kPrefix + " - [News]"
+            << DataPage("news.html");
+        QTest::newRow("non-URL argument ignored")
+            << QStringList{"news.html"} << DataPage("news.html") << kPrefix + " - [News]" << DataPage("news.html");
         QTest::newRow("the engine's home page") << QStringList() << QString() << kPrefix + " - [Skerrywind]"
                                                 << "skerrywind:home";
     }

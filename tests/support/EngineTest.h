@@ -17,9 +17,9 @@ inline void PrepareEngine(const QByteArray& moreFlags = QByteArray())
 
 }  // namespace skwtest
 
-#define SKERRYWIND_ENGINE_TEST_MAIN(TestClass)             \
-    int main(int argc, char** argv)                        \
-    {                                                      \
-        skwtest::PrepareEngine();                          \
-        return skwtest::TestMain<TestClass>(argc, argv);   \
+#define SKERRYWIND_ENGINE_TEST_MAIN(TestClass)                                                                         \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        skwtest::PrepareEngine();                                                                                      \
+        return skwtest::TestMain<TestClass>(argc, argv);                                                               \
     }

@@ -1,7 +1,7 @@
 #include "FakePointer.h"
 
-#include "platform/system/AppError.h"
 #include "platform/forms/Timer.h"
+#include "platform/system/AppError.h"
 
 #include <QApplication>
 #include <QMouseEvent>

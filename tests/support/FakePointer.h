@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QPoint>
+
 #include <cstdint>
 
 class QObject;

@@ -4,6 +4,7 @@
 // fails with EFBIG instead of ending the process. Works for root too, where
 // folder permissions would not hold.
 #include <csignal>
+
 #include <sys/resource.h>
 
 namespace skwtest {
@@ -27,7 +28,7 @@ public:
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
 private:
-    rlimit saved_ {};
+    rlimit saved_{};
     void (*previous_)(int) = nullptr;
 };
 

@@ -97,7 +97,7 @@ QByteArray LoopbackServer::LastRequestFor(const QString& path) const
 
 LoopbackServer::Response LoopbackServer::pageFor(const Request& request) const
 {
-    return pages_.value(QString::fromLatin1(request.path), Response {404, "Not found", {}});
+    return pages_.value(QString::fromLatin1(request.path), Response{404, "Not found", {}});
 }
 
 void LoopbackServer::serve(QTcpSocket* socket)
@@ -124,8 +124,9 @@ void LoopbackServer::serve(QTcpSocket* socket)
         const Response response = handler_ ? handler_(request) : pageFor(request);
         if (response.status == 0)
             return;
-        QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + " -\r\n"
-                         "Content-Type: text/html; charset=utf-8\r\n";
+        QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status)
+                         + " -\r\n"
+                           "Content-Type: text/html; charset=utf-8\r\n";
         for (const auto& [name, value] : response.headers)
             out += name + ": " + value + "\r\n";
         // A stalling page announces far more than it sends, and sends some
@@ -155,9 +156,9 @@ bool MakeSelfSignedCertificate(const QString& folder)
 {
     QProcess openssl;
     openssl.start(QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-                   QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-                   QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"),
+                   QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
                    QStringLiteral("subjectAltName=IP:127.0.0.1"), QStringLiteral("-keyout"),
                    QDir(folder).filePath(QStringLiteral("key.pem")), QStringLiteral("-out"),
                    QDir(folder).filePath(QStringLiteral("cert.pem"))});

@@ -3,8 +3,8 @@
 // a test raise its events (a page's requests included), set Busy and make a
 // chosen call fail. Its widget stands for the page: it has keys and wheel
 // turns first and hands on what it does not take, as the engine does.
-#include "platform/system/AppError.h"
 #include "platform/engine/BrowserHost.h"
+#include "platform/system/AppError.h"
 #include "platform/system/CodeDepth.h"
 
 #include <QInputEvent>
@@ -41,8 +41,16 @@ public:
 
     // The events, raised as the engine raises them: from an event it
     // delivers, so that the program's code counts as running meanwhile.
-    void RaiseStatusTextChange(const QString& text) { platform::CodeScope scope; emit StatusTextChange(text); }
-    void RaiseTitleChange(const QString& text) { platform::CodeScope scope; emit TitleChange(text); }
+    void RaiseStatusTextChange(const QString& text)
+    {
+        platform::CodeScope scope;
+        emit StatusTextChange(text);
+    }
+    void RaiseTitleChange(const QString& text)
+    {
+        platform::CodeScope scope;
+        emit TitleChange(text);
+    }
     // A document completes as a navigation that committed: a visit.
     void RaiseDocumentComplete(const QString& url)
     {
@@ -73,8 +81,16 @@ public:
             platform::WaitForAnswer(request);
         return request;
     }
-    void RaiseBeforeNavigate(const QString& url) { platform::CodeScope scope; emit BeforeNavigate(url); }
-    void RaiseFindTextResult(int active, int count) { platform::CodeScope scope; emit FindTextResult(active, count); }
+    void RaiseBeforeNavigate(const QString& url)
+    {
+        platform::CodeScope scope;
+        emit BeforeNavigate(url);
+    }
+    void RaiseFindTextResult(int active, int count)
+    {
+        platform::CodeScope scope;
+        emit FindTextResult(active, count);
+    }
 
     void Navigate(const QString& URL) override { record(QStringLiteral("Navigate"), URL); }
     void GoHome() override { record(QStringLiteral("GoHome")); }

@@ -46,7 +46,7 @@ namespace {
 // A local stream socket connected to `path`, or -1.
 int connectedSocket(const QString& path)
 {
-    sockaddr_un address {};
+    sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const QByteArray name = path.toLocal8Bit().left(sizeof(address.sun_path) - 1);
     std::copy(name.begin(), name.end(), address.sun_path);
@@ -64,7 +64,7 @@ QByteArray SendToSocket(const QString& path, const QByteArray& bytes, bool finis
     const int fd = connectedSocket(path);
     if (fd < 0)
         return answer;
-    constexpr timeval kHangBound {30, 0};
+    constexpr timeval kHangBound{30, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &kHangBound, sizeof(kHangBound));
     for (qsizetype sent = 0, n = 0; sent < bytes.size() && n >= 0; sent += n)
         n = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
@@ -87,8 +87,14 @@ QString UserFolder()
     return folder() ? folder()->path() : QString();
 }
 
-const std::vector<platform::MessageBoxCall>& Boxes() { return boxes(); }
-void ClearBoxes() { boxes().clear(); }
+const std::vector<platform::MessageBoxCall>& Boxes()
+{
+    return boxes();
+}
+void ClearBoxes()
+{
+    boxes().clear();
+}
 
 void PrepareEnvironment()
 {

@@ -55,8 +55,8 @@ int TestMain(int argc, char** argv, const std::function<void()>& beforeApplicati
 
 }  // namespace skwtest
 
-#define SKERRYWIND_TEST_MAIN(TestClass)                    \
-    int main(int argc, char** argv)                        \
-    {                                                      \
-        return skwtest::TestMain<TestClass>(argc, argv);   \
+#define SKERRYWIND_TEST_MAIN(TestClass)                                                                                \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        return skwtest::TestMain<TestClass>(argc, argv);                                                               \
     }

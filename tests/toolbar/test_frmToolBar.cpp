@@ -16,9 +16,9 @@
 
 #include <QFile>
 #include <QFileSystemModel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QWindow>
 
@@ -29,9 +29,18 @@ using skwtest::Rgb;
 
 namespace {
 const QString kShowToolbar = QStringLiteral("Show Toolbar");
-void storeShowToolbar(const QString& value) { skwtest::StorePref(kShowToolbar, value); }
-QString storedShowToolbar() { return skwtest::StoredPref(kShowToolbar); }
-QString storedPlacement(const QString& key) { return platform::GetSetting("Skerwind32", "frmToolBar", key, "(none)"); }
+void storeShowToolbar(const QString& value)
+{
+    skwtest::StorePref(kShowToolbar, value);
+}
+QString storedShowToolbar()
+{
+    return skwtest::StoredPref(kShowToolbar);
+}
+QString storedPlacement(const QString& key)
+{
+    return platform::GetSetting("Skerwind32", "frmToolBar", key, "(none)");
+}
 
 frmMain& start(const QStringList& arguments = {})
 {
@@ -41,7 +50,10 @@ frmMain& start(const QStringList& arguments = {})
     return form;
 }
 
-frmToolBar& toolbar() { return platform::Forms<frmToolBar>(); }
+frmToolBar& toolbar()
+{
+    return platform::Forms<frmToolBar>();
+}
 
 // The browser calls since `from`, without the sizes the layout sets.
 QStringList navigationCalls(qsizetype from)
@@ -51,10 +63,16 @@ QStringList navigationCalls(qsizetype from)
     return calls;
 }
 
-QImage image(const QIcon& icon) { return icon.pixmap(32, 32).toImage(); }
+QImage image(const QIcon& icon)
+{
+    return icon.pixmap(32, 32).toImage();
+}
 
 // A colour of the title band, well inside it.
-QRgb bandPixel() { return skwtest::ImagePixel(toolbar(), 145, 7); }
+QRgb bandPixel()
+{
+    return skwtest::ImagePixel(toolbar(), 145, 7);
+}
 
 // F4 as the user presses it in `window`: the window is made active and the
 // key goes to its focused widget.
@@ -300,11 +318,16 @@ private slots:
         QTest::addColumn<QPoint>("displacement");
         QTest::addColumn<QString>("report");
 
-        QTest::newRow("(100, 50) to (160, 20)") << 15.0 << 1 << QPointF(100, 50) << false << QPointF(160, 20) << QPoint(60, -30) << "";
-        QTest::newRow("right button: no drag") << 15.0 << 2 << QPointF(100, 50) << false << QPointF(160, 20) << QPoint(0, 0) << "";
-        QTest::newRow("released: drag over") << 15.0 << 1 << QPointF(100, 50) << true << QPointF(160, 20) << QPoint(0, 0) << "";
-        QTest::newRow("Y 50.5 keeps 50") << 1.0 << 1 << QPointF(100, 50.5) << false << QPointF(100, 20) << QPoint(0, -30) << "";
-        QTest::newRow("Y 51.5 becomes 52") << 1.0 << 1 << QPointF(100, 51.5) << false << QPointF(100, 20) << QPoint(0, -32) << "";
+        QTest::newRow("(100, 50) to (160, 20)")
+            << 15.0 << 1 << QPointF(100, 50) << false << QPointF(160, 20) << QPoint(60, -30) << "";
+        QTest::newRow("right button: no drag")
+            << 15.0 << 2 << QPointF(100, 50) << false << QPointF(160, 20) << QPoint(0, 0) << "";
+        QTest::newRow("released: drag over")
+            << 15.0 << 1 << QPointF(100, 50) << true << QPointF(160, 20) << QPoint(0, 0) << "";
+        QTest::newRow("Y 50.5 keeps 50") << 1.0 << 1 << QPointF(100, 50.5) << false << QPointF(100, 20)
+                                         << QPoint(0, -30) << "";
+        QTest::newRow("Y 51.5 becomes 52")
+            << 1.0 << 1 << QPointF(100, 51.5) << false << QPointF(100, 20) << QPoint(0, -32) << "";
         QTest::newRow("off any screen") << 15.0 << 1 << QPointF(100, 50) << false << QPointF(1e12, 20) << QPoint(0, 0)
                                         << "Overflow\r\n\r\nOccured in: frmToolbar::lblCaption_MouseMove";
     }

@@ -195,7 +195,7 @@ public:
 
     QStringList actionNames() const override
     {
-        return state().focusable ? QStringList {setFocusAction()} : QStringList();
+        return state().focusable ? QStringList{setFocusAction()} : QStringList();
     }
 
     void doAction(const QString& actionName) override
@@ -236,10 +236,7 @@ public:
         const QRect local(contents.left() + x, contents.top(), width, contents.height());
         return QRect(box_->mapToGlobal(local.topLeft()), local.size());
     }
-    int offsetAtPoint(const QPoint& point) const override
-    {
-        return box_->cursorPositionAt(box_->mapFromGlobal(point));
-    }
+    int offsetAtPoint(const QPoint& point) const override { return box_->cursorPositionAt(box_->mapFromGlobal(point)); }
     void scrollToSubstring(int startIndex, int endIndex) override
     {
         box_->setCursorPosition(endIndex);

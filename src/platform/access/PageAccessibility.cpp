@@ -1,9 +1,9 @@
 #include "platform/access/PageAccessibility.h"
 
 #include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusArgument>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 
@@ -36,10 +36,9 @@ PageAccessibility::PageAccessibility() : QObject(QCoreApplication::instance())
     // Any sender: the service may start, end and start again under new names.
     bus.connect(QString(), kA11yPath, kPropertiesInterface, QStringLiteral("PropertiesChanged"), this,
                 SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
-    auto* watcher = new QDBusServiceWatcher(kA11yService, bus,
-                                            QDBusServiceWatcher::WatchForRegistration
-                                                | QDBusServiceWatcher::WatchForUnregistration,
-                                            this);
+    auto* watcher = new QDBusServiceWatcher(
+        kA11yService, bus, QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration,
+        this);
     connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
         readStatus();
         apply();
@@ -82,16 +81,16 @@ bool PageAccessibility::Wanted()
 void PageAccessibility::readStatus()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    QDBusMessage hasOwner = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    QDBusMessage hasOwner =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
     hasOwner << kA11yService;
     const QDBusMessage owned = bus.call(hasOwner, QDBus::Block, kStatusTimeoutMs);
     isEnabled_ = screenReaderEnabled_ = false;
     if (owned.type() != QDBusMessage::ReplyMessage || !owned.arguments().value(0).toBool())
         return;
-    QDBusMessage getAll = QDBusMessage::createMethodCall(kA11yService, kA11yPath, kPropertiesInterface,
-                                                         QStringLiteral("GetAll"));
+    QDBusMessage getAll =
+        QDBusMessage::createMethodCall(kA11yService, kA11yPath, kPropertiesInterface, QStringLiteral("GetAll"));
     getAll << kStatusInterface;
     getAll.setAutoStartService(false);
     const QDBusMessage reply = bus.call(getAll, QDBus::Block, kStatusTimeoutMs);

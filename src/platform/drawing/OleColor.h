@@ -1,6 +1,7 @@
 #pragma once
 // OLE colours: 0x800000nn names system colour nn, any other value is 0x00BBGGRR.
 #include <QColor>
+
 #include <cstdint>
 
 namespace platform {

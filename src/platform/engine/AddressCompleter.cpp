@@ -10,8 +10,8 @@
 #include <QListView>
 #include <QMenu>
 #include <QScreen>
-#include <QWindow>
 #include <QStringListModel>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -254,18 +254,10 @@ bool AddressCompleter::listKey(int key)
     const int count = completionCount();
     const int current = list_->currentIndex().isValid() ? list_->currentIndex().row() : -1;
     switch (key) {
-    case Qt::Key_Down:
-        highlight(std::min(current + 1, count - 1));
-        return true;
-    case Qt::Key_Up:
-        highlight(current - 1);
-        return true;
-    case Qt::Key_PageDown:
-        highlight(std::min(current + kVisibleRows, count - 1));
-        return true;
-    case Qt::Key_PageUp:
-        highlight(current < 0 ? -1 : std::max(current - kVisibleRows, 0));
-        return true;
+    case Qt::Key_Down: highlight(std::min(current + 1, count - 1)); return true;
+    case Qt::Key_Up: highlight(current - 1); return true;
+    case Qt::Key_PageDown: highlight(std::min(current + kVisibleRows, count - 1)); return true;
+    case Qt::Key_PageUp: highlight(current < 0 ? -1 : std::max(current - kVisibleRows, 0)); return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (current < 0) {
@@ -274,11 +266,8 @@ bool AddressCompleter::listKey(int key)
         }
         take(current);
         return true;
-    case Qt::Key_Escape:
-        hideList(true);
-        return true;
-    default:
-        return false;
+    case Qt::Key_Escape: hideList(true); return true;
+    default: return false;
     }
 }
 
@@ -299,8 +288,7 @@ bool AddressCompleter::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
         // A click outside the list closes it and goes on to where it was aimed.
-        if (watched->isWidgetType() && !list_->isAncestorOf(static_cast<QWidget*>(watched))
-            && watched != list_)
+        if (watched->isWidgetType() && !list_->isAncestorOf(static_cast<QWidget*>(watched)) && watched != list_)
             hideList(true);
         break;
     case QEvent::Move:
@@ -309,8 +297,7 @@ bool AddressCompleter::eventFilter(QObject* watched, QEvent* event)
         if (watched == edit_->window() || watched == edit_)
             hideList(true);
         break;
-    default:
-        break;
+    default: break;
     }
     return false;
 }

@@ -19,7 +19,8 @@ const QString kWhat = QStringLiteral("the address history");
 constexpr int kFieldCount = 1;
 // A visit counts half as much after this long.
 constexpr double kHalfLifeMs = 30.0 * 24 * 60 * 60 * 1000;
-const QStringList kUnrecordedSchemes = {QStringLiteral("data:"), QStringLiteral("javascript:"), QStringLiteral("blob:")};
+const QStringList kUnrecordedSchemes = {QStringLiteral("data:"), QStringLiteral("javascript:"),
+                                        QStringLiteral("blob:")};
 
 int visitsOf(const RecentStore::Record* record)
 {
@@ -40,8 +41,8 @@ double frecency(const RecentStore::Record& record, qint64 now)
 RecentStore& AddressHistory::Store()
 {
     // Owned by the application, so it is written out before the application goes.
-    static RecentStore* store = new RecentStore(kFileName, kKind, kWhat, kFieldCount, kCapacity, frecency,
-                                                QCoreApplication::instance());
+    static RecentStore* store =
+        new RecentStore(kFileName, kKind, kWhat, kFieldCount, kCapacity, frecency, QCoreApplication::instance());
     return *store;
 }
 

@@ -1,9 +1,9 @@
 #include "platform/engine/BrowserHost.h"
 
-#include "platform/system/Runtime.h"
 #include "platform/engine/AddressHistory.h"
-#include "platform/system/RecentStore.h"
 #include "platform/engine/WebEngineBrowser.h"
+#include "platform/system/RecentStore.h"
+#include "platform/system/Runtime.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -20,10 +20,9 @@ namespace platform {
 namespace {
 QString errorPage(const QString& text, const QUrl& lost)
 {
-    return QStringLiteral(
-               "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title></head>"
-               "<body style=\"font-family:sans-serif;margin:2em\"><h2>%1</h2><p>%2</p>"
-               "<p>Refresh loads it again.</p></body></html>")
+    return QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title></head>"
+                          "<body style=\"font-family:sans-serif;margin:2em\"><h2>%1</h2><p>%2</p>"
+                          "<p>Refresh loads it again.</p></body></html>")
         .arg(text.toHtmlEscaped(), lost.toDisplayString().toHtmlEscaped());
 }
 
@@ -40,8 +39,7 @@ QString leaveQuestionText()
 // the one browser the shell has.
 class NewWindowPage : public QWebEnginePage {
 public:
-    NewWindowPage(QWebEngineProfile* profile, QWebEnginePage* target)
-        : QWebEnginePage(profile, target), target_(target)
+    NewWindowPage(QWebEngineProfile* profile, QWebEnginePage* target) : QWebEnginePage(profile, target), target_(target)
     {
     }
 
@@ -68,8 +66,9 @@ BrowserPage::BrowserPage(QWebEngineProfile* profile, QObject* parent) : QWebEngi
     connect(this, &QWebEnginePage::renderProcessTerminated, this, &BrowserPage::onRenderProcessTerminated);
     connect(this, &QWebEnginePage::loadStarted, this, &BrowserPage::onLoadStarted);
     settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
-    connect(this, &QWebEnginePage::authenticationRequired, this,
-            [this](const QUrl& url, QAuthenticator* authenticator) { onAuthenticationRequired(url, authenticator, {}); });
+    connect(
+        this, &QWebEnginePage::authenticationRequired, this,
+        [this](const QUrl& url, QAuthenticator* authenticator) { onAuthenticationRequired(url, authenticator, {}); });
     connect(this, &QWebEnginePage::proxyAuthenticationRequired, this, &BrowserPage::onAuthenticationRequired);
     connect(this, &QWebEnginePage::certificateError, this, &BrowserPage::onCertificateError);
     connect(this, &QWebEnginePage::featurePermissionRequested, this, &BrowserPage::onFeaturePermissionRequested);
@@ -87,8 +86,14 @@ BrowserPage::~BrowserPage()
     withdrawOpenRequests();
 }
 
-QString BrowserPage::crashedText() { return tr("The page stopped working (its process crashed)."); }
-QString BrowserPage::killedText() { return tr("The page stopped working (its process was ended)."); }
+QString BrowserPage::crashedText()
+{
+    return tr("The page stopped working (its process crashed).");
+}
+QString BrowserPage::killedText()
+{
+    return tr("The page stopped working (its process was ended).");
+}
 
 QWebEnginePage* BrowserPage::createWindow(WebWindowType)
 {
@@ -175,8 +180,8 @@ void BrowserPage::onAuthenticationRequired(const QUrl& url, QAuthenticator* auth
         return;
     }
     // Asked again on the same page: the server refused what was given.
-    auto* request = new SignInRequest(origin, authenticator->realm(), proxy, signIns_.Given(key),
-                                      signIns_.UserName(key), this);
+    auto* request =
+        new SignInRequest(origin, authenticator->realm(), proxy, signIns_.Given(key), signIns_.UserName(key), this);
     QPointer<BrowserPage> self(this);
     QPointer<SignInRequest> guard(request);
     const quint64 page = signIns_.Page();

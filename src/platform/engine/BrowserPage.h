@@ -93,8 +93,8 @@ private:
     void onFullScreenRequested(QWebEngineFullScreenRequest request);
     // Raises a dialog request and waits for its answer; false when it was
     // cancelled, stopped, withdrawn or the page went away meanwhile.
-    bool askDialog(PageDialogRequest::Kind kind, const QUrl& origin, const QString& message,
-                   const QString& defaultText, QString* text);
+    bool askDialog(PageDialogRequest::Kind kind, const QUrl& origin, const QString& message, const QString& defaultText,
+                   QString* text);
     // Raises the leave question and waits for its answer: true to leave.
     bool askToLeave(const QUrl& origin, const QString& message);
     void finishCloseQuery(bool leave);

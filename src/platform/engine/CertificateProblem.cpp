@@ -12,24 +12,18 @@ QString CertificateProblem(int type, bool expired)
     case QWebEngineCertificateError::CertificateDateInvalid:
         return expired ? QStringLiteral("expired") : QStringLiteral("not yet valid");
     case QWebEngineCertificateError::CertificateCommonNameInvalid:
-    case QWebEngineCertificateError::CertificateNonUniqueName:
-        return QStringLiteral("wrong host");
+    case QWebEngineCertificateError::CertificateNonUniqueName: return QStringLiteral("wrong host");
     case QWebEngineCertificateError::CertificateAuthorityInvalid:
         return QStringLiteral("self-signed or unknown authority");
-    case QWebEngineCertificateError::CertificateRevoked:
-        return QStringLiteral("revoked");
+    case QWebEngineCertificateError::CertificateRevoked: return QStringLiteral("revoked");
     case QWebEngineCertificateError::CertificateNoRevocationMechanism:
     case QWebEngineCertificateError::CertificateUnableToCheckRevocation:
         return QStringLiteral("revocation cannot be checked");
     case QWebEngineCertificateError::CertificateWeakSignatureAlgorithm:
-    case QWebEngineCertificateError::CertificateWeakKey:
-        return QStringLiteral("weak key or signature");
-    case QWebEngineCertificateError::CertificateValidityTooLong:
-        return QStringLiteral("valid for too long");
-    case QWebEngineCertificateError::SslObsoleteVersion:
-        return QStringLiteral("obsolete security protocol");
-    default:
-        return QStringLiteral("invalid certificate");
+    case QWebEngineCertificateError::CertificateWeakKey: return QStringLiteral("weak key or signature");
+    case QWebEngineCertificateError::CertificateValidityTooLong: return QStringLiteral("valid for too long");
+    case QWebEngineCertificateError::SslObsoleteVersion: return QStringLiteral("obsolete security protocol");
+    default: return QStringLiteral("invalid certificate");
     }
 }
 

@@ -121,8 +121,8 @@ void Downloads::progress(QWebEngineDownloadRequest* download, QString& shown)
         return;
     const qint64 total = download->totalBytes();
     const qint64 received = download->receivedBytes();
-    const QString amount = total > 0 ? QStringLiteral("%1%").arg(received * percent / total)
-                                     : QLocale().formattedDataSize(received);
+    const QString amount =
+        total > 0 ? QStringLiteral("%1%").arg(received * percent / total) : QLocale().formattedDataSize(received);
     const QString text = tr("Downloading %1: %2").arg(download->downloadFileName(), amount);
     if (text != shown) {
         shown = text;
@@ -135,15 +135,11 @@ void Downloads::finished(QWebEngineDownloadRequest* download)
     const QString path = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
     inProgress_.remove(path);
     switch (download->state()) {
-    case QWebEngineDownloadRequest::DownloadCompleted:
-        emit statusText(tr("Saved to %1").arg(path));
-        break;
+    case QWebEngineDownloadRequest::DownloadCompleted: emit statusText(tr("Saved to %1").arg(path)); break;
     case QWebEngineDownloadRequest::DownloadCancelled:
         emit statusText(tr("Download cancelled: %1").arg(download->downloadFileName()));
         break;
-    default:
-        emit statusText(tr("Download failed: %1").arg(download->interruptReasonString()));
-        break;
+    default: emit statusText(tr("Download failed: %1").arg(download->interruptReasonString())); break;
     }
 }
 

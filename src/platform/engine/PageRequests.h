@@ -51,7 +51,10 @@ public:
     void Withdraw();
     // Answers no: cancels a sign-in or a dialog, denies a permission,
     // refuses a certificate or full screen.
-    void Refuse() { answer([] {}); }
+    void Refuse()
+    {
+        answer([] {});
+    }
 
 signals:
     void Answered();
@@ -226,8 +229,8 @@ public:
     enum Kind { Alert, Confirm, Prompt, Leave };
     Q_ENUM(Kind)
 
-    PageDialogRequest(const QString& origin, Kind kind, const QString& message, const QString& defaultText,
-                      int number, QObject* parent);
+    PageDialogRequest(const QString& origin, Kind kind, const QString& message, const QString& defaultText, int number,
+                      QObject* parent);
 
     Kind What() const { return kind_; }
     QString Message() const { return message_; }

@@ -20,8 +20,8 @@ constexpr int kFieldCount = 1;  // the factor
 RecentStore& SiteZoom::Store()
 {
     // Owned by the application, so it is written out before the application goes.
-    static RecentStore* store = new RecentStore(kFileName, kKind, kWhat, kFieldCount, kCapacity, {},
-                                                QCoreApplication::instance());
+    static RecentStore* store =
+        new RecentStore(kFileName, kKind, kWhat, kFieldCount, kCapacity, {}, QCoreApplication::instance());
     return *store;
 }
 

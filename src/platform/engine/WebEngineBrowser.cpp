@@ -31,7 +31,7 @@ namespace {
 // Schemes the engine opens itself; others go to the engine only when a
 // scheme or a handler was registered for them.
 const QStringList kEngineSchemes = {
-    QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"),  QStringLiteral("qrc"),
+    QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"), QStringLiteral("qrc"),
     QStringLiteral("data"), QStringLiteral("about"), QStringLiteral("blob"), QStringLiteral("view-source"),
 };
 
@@ -194,7 +194,7 @@ void WebEngineBrowser::Refresh2(int Level)
 {
     addressError_.clear();
     view_->triggerPageAction(Level >= REFRESH_COMPLETELY ? QWebEnginePage::ReloadAndBypassCache
-                                                          : QWebEnginePage::Reload);
+                                                         : QWebEnginePage::Reload);
 }
 
 void WebEngineBrowser::ExitFullScreen()
@@ -538,9 +538,9 @@ void WebEngineBrowser::showAddressError(const QString& address, const QUrl& url)
 {
     const bool unknownScheme = url.isValid() && !url.scheme().isEmpty();
     const QString reason = unknownScheme ? QStringLiteral("unknown address type") : QStringLiteral("invalid address");
-    const QString explanation = unknownScheme
-                                    ? QStringLiteral("Addresses of the type \"%1:\" cannot be opened.").arg(url.scheme())
-                                    : QStringLiteral("The address is not valid.");
+    const QString explanation =
+        unknownScheme ? QStringLiteral("Addresses of the type \"%1:\" cannot be opened.").arg(url.scheme())
+                      : QStringLiteral("The address is not valid.");
     addressError_ = QStringLiteral("Cannot open %1 (%2)").arg(address, reason);
     loadingAddress_ = address;
     view_->setHtml(errorPage(address, explanation), unknownScheme ? url : QUrl());

@@ -157,17 +157,44 @@ QRect Form::placement() const
     return QRect(framePosition(), size());
 }
 
-float Form::Left() const { return float(TwipsX(placement().x())); }
-float Form::Top() const { return float(TwipsY(placement().y())); }
-float Form::Width() const { return float(TwipsX(placement().width())) + designFrameWidth_; }
-float Form::Height() const { return float(TwipsY(placement().height())) + designFrameHeight_; }
-float Form::ScaleWidth() const { return float(TwipsX(width())); }
-float Form::ScaleHeight() const { return float(TwipsY(height())); }
+float Form::Left() const
+{
+    return float(TwipsX(placement().x()));
+}
+float Form::Top() const
+{
+    return float(TwipsY(placement().y()));
+}
+float Form::Width() const
+{
+    return float(TwipsX(placement().width())) + designFrameWidth_;
+}
+float Form::Height() const
+{
+    return float(TwipsY(placement().height())) + designFrameHeight_;
+}
+float Form::ScaleWidth() const
+{
+    return float(TwipsX(width()));
+}
+float Form::ScaleHeight() const
+{
+    return float(TwipsY(height()));
+}
 
-void Form::SetLeft(float twips) { placeFrame(QPoint(PixelsX(twips), framePosition().y())); }
-void Form::SetTop(float twips) { placeFrame(QPoint(framePosition().x(), PixelsY(twips))); }
+void Form::SetLeft(float twips)
+{
+    placeFrame(QPoint(PixelsX(twips), framePosition().y()));
+}
+void Form::SetTop(float twips)
+{
+    placeFrame(QPoint(framePosition().x(), PixelsY(twips)));
+}
 
-void Form::Move(float left, float top) { placeFrame(QPoint(PixelsX(left), PixelsY(top))); }
+void Form::Move(float left, float top)
+{
+    placeFrame(QPoint(PixelsX(left), PixelsY(top)));
+}
 
 QPoint Form::framePosition() const
 {
@@ -219,8 +246,14 @@ int clientPixels(float outerTwips, float frameTwips, int (*toPixels)(double))
 }
 }  // namespace
 
-void Form::SetWidth(float twips) { resize(clientPixels(twips, designFrameWidth_, PixelsX), height()); }
-void Form::SetHeight(float twips) { resize(width(), clientPixels(twips, designFrameHeight_, PixelsY)); }
+void Form::SetWidth(float twips)
+{
+    resize(clientPixels(twips, designFrameWidth_, PixelsX), height());
+}
+void Form::SetHeight(float twips)
+{
+    resize(width(), clientPixels(twips, designFrameHeight_, PixelsY));
+}
 
 void Form::SetCaption(const QString& caption)
 {

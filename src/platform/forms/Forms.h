@@ -187,7 +187,11 @@ protected:
     virtual void Form_Resize() {}
     // With key preview: a handler that sets KeyCode to 0 keeps the key from
     // the focused control.
-    virtual void Form_KeyDown(int16_t& KeyCode, int16_t& Shift) { (void)KeyCode; (void)Shift; }
+    virtual void Form_KeyDown(int16_t& KeyCode, int16_t& Shift)
+    {
+        (void)KeyCode;
+        (void)Shift;
+    }
     virtual void Form_Activate() {}
     virtual void Form_Deactivate() {}
 
@@ -269,7 +273,7 @@ public:
     {
         if (Form* existing = find(typeid(F)))
             return static_cast<F&>(*existing);
-        return static_cast<F&>(*create(typeid(F), [] () -> Form* { return new F(); }));
+        return static_cast<F&>(*create(typeid(F), []() -> Form* { return new F(); }));
     }
 
     // Whether F is loaded, without loading it.

@@ -1,7 +1,7 @@
 #include "platform/forms/MouseArgs.h"
 
-#include "platform/system/Application.h"
 #include "platform/forms/Forms.h"
+#include "platform/system/Application.h"
 #include "platform/system/Runtime.h"
 
 #include <QMouseEvent>
@@ -12,9 +12,12 @@ namespace {
 int16_t vbButtons(Qt::MouseButtons buttons)
 {
     int16_t result = 0;
-    if (buttons & Qt::LeftButton) result |= vbLeftButton;
-    if (buttons & Qt::RightButton) result |= vbRightButton;
-    if (buttons & Qt::MiddleButton) result |= vbMiddleButton;
+    if (buttons & Qt::LeftButton)
+        result |= vbLeftButton;
+    if (buttons & Qt::RightButton)
+        result |= vbRightButton;
+    if (buttons & Qt::MiddleButton)
+        result |= vbMiddleButton;
     return result;
 }
 }  // namespace

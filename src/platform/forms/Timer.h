@@ -12,6 +12,7 @@
 // left out, the shared QTimer stops and the program sleeps instead of waking
 // a hundred times a second. PointerStateChanged() wakes them.
 #include <QObject>
+
 #include <functional>
 
 namespace platform {

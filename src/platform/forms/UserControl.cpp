@@ -42,8 +42,14 @@ void UserControl::SetFocus()
     target->setFocus(Qt::OtherFocusReason);
 }
 
-float UserControl::Width() const { return float(TwipsX(width())); }
-float UserControl::Height() const { return float(TwipsY(height())); }
+float UserControl::Width() const
+{
+    return float(TwipsX(width()));
+}
+float UserControl::Height() const
+{
+    return float(TwipsY(height()));
+}
 
 void UserControl::SetWidth(float twips)
 {

@@ -9,8 +9,8 @@
 // control's constructor runs Initialize and then ReadProperties in user
 // mode. The host then places it with Move (twips).
 #include "platform/drawing/OleColor.h"
-#include "platform/forms/PropertyBag.h"
 #include "platform/drawing/Surface.h"
+#include "platform/forms/PropertyBag.h"
 
 #include <QWidget>
 

@@ -8,6 +8,7 @@
 // the window and by Alt+Space in the window.
 #include <QObject>
 #include <QString>
+
 #include <cstdint>
 
 class QMenu;

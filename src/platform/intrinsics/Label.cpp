@@ -33,7 +33,9 @@ void Label::SetForeColor(OLE_COLOR color)
 
 void Label::SetAlignment(int16_t alignment)
 {
-    const Qt::Alignment horizontal = alignment == 1 ? Qt::AlignRight : alignment == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
+    const Qt::Alignment horizontal = alignment == 1   ? Qt::AlignRight
+                                     : alignment == 2 ? Qt::AlignHCenter
+                                                      : Qt::AlignLeft;
     setAlignment(horizontal | Qt::AlignTop);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/intrinsics/Control.h"
 
 #include <QLabel>
+
 #include <cstdint>
 
 namespace platform {

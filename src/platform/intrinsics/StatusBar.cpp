@@ -1,8 +1,8 @@
 #include "platform/intrinsics/StatusBar.h"
 
+#include "platform/forms/WindowMenu.h"
 #include "platform/system/AppError.h"
 #include "platform/system/Runtime.h"
-#include "platform/forms/WindowMenu.h"
 
 #include <QEvent>
 

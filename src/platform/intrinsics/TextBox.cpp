@@ -1,7 +1,7 @@
 #include "platform/intrinsics/TextBox.h"
 
-#include "platform/system/Application.h"
 #include "platform/forms/MouseArgs.h"
+#include "platform/system/Application.h"
 #include "platform/system/Runtime.h"
 
 #include <QKeyEvent>
@@ -48,7 +48,9 @@ void TextBox::SetFont(const QString& name, double pointSize)
 void TextBox::SetAlignment(int16_t alignment)
 {
     alignment_ = alignment;
-    const Qt::Alignment horizontal = alignment == 1 ? Qt::AlignRight : alignment == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
+    const Qt::Alignment horizontal = alignment == 1   ? Qt::AlignRight
+                                     : alignment == 2 ? Qt::AlignHCenter
+                                                      : Qt::AlignLeft;
     setAlignment(horizontal | Qt::AlignVCenter);
 }
 

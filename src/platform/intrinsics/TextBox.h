@@ -6,6 +6,7 @@
 #include "platform/intrinsics/Control.h"
 
 #include <QLineEdit>
+
 #include <cstdint>
 
 namespace platform {

@@ -13,22 +13,10 @@ constexpr int kFirstRow = 4;
 
 // 'X' black, '.' white, blank transparent; rows from kFirstRow down.
 constexpr const char* kHand[] = {
-    "            XX",
-    "           X..X",
-    "           X..X",
-    "           X..X",
-    "           X..X",
-    "           X..XXX",
-    "           X..X..XXX",
-    "           X..X..X..XX",
-    "        XXXX..X..X..X.X",
-    "       X..X...........X",
-    "        X.............X",
-    "         X............X",
-    "         X...........X",
-    "          X..........X",
-    "          X.........X",
-    "           X........X",
+    "            XX",          "           X..X",         "           X..X",         "           X..X",
+    "           X..X",         "           X..XXX",       "           X..X..XXX",    "           X..X..X..XX",
+    "        XXXX..X..X..X.X", "       X..X...........X", "        X.............X", "         X............X",
+    "         X...........X",  "          X..........X",  "          X.........X",   "           X........X",
     "           XXXXXXXXXX",
 };
 }  // namespace

@@ -1,7 +1,6 @@
 #include "platform/pointer/Pointer.h"
 
 #include "platform/forms/Timer.h"
-
 #include "platform/pointer/PointerTracker.h"
 
 #include <QApplication>

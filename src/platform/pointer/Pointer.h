@@ -7,6 +7,7 @@
 // is the widget there, mapped up to the nearest widget that counts as a
 // window, or null when none of the program's windows lies there.
 #include <QPoint>
+
 #include <cstdint>
 
 class QWidget;

@@ -1,11 +1,11 @@
 #include "platform/pointer/PointerTracker.h"
 
+#include "platform/forms/Timer.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QEnterEvent>
 #include <QMouseEvent>
-
-#include "platform/forms/Timer.h"
 
 namespace platform {
 
@@ -77,11 +77,8 @@ bool PointerTracker::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ZOrderChange:
     case QEvent::ParentChange:
     case QEvent::WindowStateChange:
-    case QEvent::ChildRemoved:
-        changed();
-        break;
-    default:
-        break;
+    case QEvent::ChildRemoved: changed(); break;
+    default: break;
     }
     return false;
 }

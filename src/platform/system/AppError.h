@@ -2,6 +2,7 @@
 // Errors as the program's units raise and trap them: a number and a
 // description from a fixed catalogue, carried by a C++ exception.
 #include <QString>
+
 #include <cstdint>
 #include <stdexcept>
 

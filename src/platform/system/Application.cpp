@@ -1,8 +1,8 @@
 #include "platform/system/Application.h"
 
 #include "platform/access/Accessibility.h"
-#include "platform/system/AppError.h"
 #include "platform/forms/Forms.h"
+#include "platform/system/AppError.h"
 #include "platform/system/CodeDepth.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Runtime.h"
@@ -69,8 +69,7 @@ protected:
             takenButton_ = Qt::NoButton;
             return true;
         }
-        if (!isPreviewed(event->type()) || !watched->isWidgetType() || !currentDelivery
-            || currentDelivery->previewed)
+        if (!isPreviewed(event->type()) || !watched->isWidgetType() || !currentDelivery || currentDelivery->previewed)
             return false;
         auto* widget = static_cast<QWidget*>(watched);
         if (event->type() == QEvent::KeyPress) {
@@ -107,8 +106,7 @@ protected:
             takenButton_ = button;
             return true;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
 
@@ -146,9 +144,12 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     setQuitOnLastWindowClosed(false);
     SetCommandLineArguments(arguments().mid(1));
     // The design fonts, by the metric-compatible families Debian ships.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    QFont::insertSubstitutions(QStringLiteral("Courier New"), {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Courier New"),
+                               {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
     new ApplicationEvents(this);
     InstallAccessibility();
     // Reading the system's fonts and reaching the session bus (which the
@@ -290,9 +291,12 @@ int16_t UsLetterOrDigitAt(quint32 scanCode)
 int16_t VbShiftState(Qt::KeyboardModifiers modifiers)
 {
     int16_t state = 0;
-    if (modifiers & Qt::ShiftModifier) state |= vbShiftMask;
-    if (modifiers & Qt::ControlModifier) state |= vbCtrlMask;
-    if (modifiers & Qt::AltModifier) state |= vbAltMask;
+    if (modifiers & Qt::ShiftModifier)
+        state |= vbShiftMask;
+    if (modifiers & Qt::ControlModifier)
+        state |= vbCtrlMask;
+    if (modifiers & Qt::AltModifier)
+        state |= vbAltMask;
     return state;
 }
 

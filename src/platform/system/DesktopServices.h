@@ -3,6 +3,7 @@
 // address to the default browser, a "mailto:" address to the mail program.
 // The outcome is not examined. Tests replace the launch with a recorder.
 #include <QString>
+
 #include <functional>
 
 namespace platform {

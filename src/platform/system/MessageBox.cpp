@@ -31,8 +31,14 @@ std::vector<QPointer<QDialog>>& openDialogs()
 }
 }  // namespace
 
-QString AppTitle() { return title(); }
-void SetAppTitle(const QString& t) { title() = t; }
+QString AppTitle()
+{
+    return title();
+}
+void SetAppTitle(const QString& t)
+{
+    title() = t;
+}
 
 MessageBoxHook SetMessageBoxHook(MessageBoxHook h)
 {

@@ -2,6 +2,7 @@
 // The modal message box. Tests replace it with a recording hook so that no
 // test ever waits for a person to press OK.
 #include <QString>
+
 #include <functional>
 
 class QDialog;

@@ -49,7 +49,8 @@ FolderChoice ChooseFolderPrivacy(const std::string& path, const FolderState& fou
                                               + "); its mode " + octal(found.mode) + " is left as it is"};
     if ((found.mode & kPermissionBits) == kPrivateFolderMode)
         return {};
-    return {FolderChoice::Narrow, path + " was mode " + octal(found.mode) + "; narrowed to 0700, so that only you can read it"};
+    return {FolderChoice::Narrow,
+            path + " was mode " + octal(found.mode) + "; narrowed to 0700, so that only you can read it"};
 }
 
 bool MakePrivateFolder(const QString& path)
@@ -96,8 +97,7 @@ QStringList MakeProgramFoldersPrivate()
                                 + "); it stays mode " + octal(found.mode);
             break;
         case FolderChoice::Nothing:
-        case FolderChoice::LeaveAlone:
-            break;
+        case FolderChoice::LeaveAlone: break;
         }
         if (!choice.notice.empty()) {
             std::fprintf(stderr, "skerrywind: %s\n", choice.notice.c_str());

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <string>
+
 #include <sys/types.h>
 
 namespace platform {

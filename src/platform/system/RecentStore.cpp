@@ -250,9 +250,7 @@ void RecentStore::apply(std::vector<Record>& records, const Pending& pending) co
         if (found && it->time <= pending.time)
             records.erase(it);
         break;
-    case Pending::DropAll:
-        std::erase_if(records, [&](const Record& r) { return r.time <= pending.time; });
-        break;
+    case Pending::DropAll: std::erase_if(records, [&](const Record& r) { return r.time <= pending.time; }); break;
     }
     std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) { return a.time > b.time; });
 }

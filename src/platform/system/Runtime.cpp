@@ -58,9 +58,18 @@ void SetCommandLineArguments(const QStringList& arguments)
     commandText() = arguments.join(u' ');
 }
 
-double TwipsPerPixelX() { return twipsFor(logicalDpiX()); }
-double TwipsPerPixelY() { return twipsFor(logicalDpiY()); }
-void SetTwipsPerPixelOverride(double twipsPerPixel) { twipsOverride() = twipsPerPixel; }
+double TwipsPerPixelX()
+{
+    return twipsFor(logicalDpiX());
+}
+double TwipsPerPixelY()
+{
+    return twipsFor(logicalDpiY());
+}
+void SetTwipsPerPixelOverride(double twipsPerPixel)
+{
+    twipsOverride() = twipsPerPixel;
+}
 
 int32_t CLng(double value)
 {
@@ -71,18 +80,36 @@ int32_t CLng(double value)
     return static_cast<int32_t>(rounded);
 }
 
-int PixelsX(double twips) { return CLng(twips / TwipsPerPixelX()); }
-int PixelsY(double twips) { return CLng(twips / TwipsPerPixelY()); }
-double TwipsX(int pixels) { return pixels * TwipsPerPixelX(); }
-double TwipsY(int pixels) { return pixels * TwipsPerPixelY(); }
+int PixelsX(double twips)
+{
+    return CLng(twips / TwipsPerPixelX());
+}
+int PixelsY(double twips)
+{
+    return CLng(twips / TwipsPerPixelY());
+}
+double TwipsX(int pixels)
+{
+    return pixels * TwipsPerPixelX();
+}
+double TwipsY(int pixels)
+{
+    return pixels * TwipsPerPixelY();
+}
 
 void SetTwipsGeometry(QWidget* widget, double left, double top, double width, double height)
 {
     widget->setGeometry(PixelsX(left), PixelsY(top), PixelsX(width), PixelsY(height));
 }
 
-double TwipsWidth(const QWidget* widget) { return TwipsX(widget->width()); }
-double TwipsHeight(const QWidget* widget) { return TwipsY(widget->height()); }
+double TwipsWidth(const QWidget* widget)
+{
+    return TwipsX(widget->width());
+}
+double TwipsHeight(const QWidget* widget)
+{
+    return TwipsY(widget->height());
+}
 
 bool PathIsURL(const QString& text)
 {
@@ -91,8 +118,8 @@ bool PathIsURL(const QString& text)
         return false;
     for (qsizetype i = 1; i < colon; ++i) {
         const char16_t c = text[i].unicode();
-        const bool ok = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')
-                        || c == u'+' || c == u'-' || c == u'.';
+        const bool ok = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'+'
+                        || c == u'-' || c == u'.';
         if (!ok)
             return false;
     }

@@ -3,6 +3,7 @@
 // events, the command line, twips, the URL syntax test and rounding.
 #include <QString>
 #include <QStringList>
+
 #include <cstdint>
 
 class QWidget;

@@ -78,8 +78,7 @@ QByteArray serialize(const IniDocument& doc)
 
 QString SettingsFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/skerrywind");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/skerrywind");
 }
 
 QString SettingsFile(const QString& application)
@@ -87,8 +86,7 @@ QString SettingsFile(const QString& application)
     return SettingsFolder() + u'/' + application + QStringLiteral(".ini");
 }
 
-QString GetSetting(const QString& application, const QString& section, const QString& key,
-                   const QString& defaultValue)
+QString GetSetting(const QString& application, const QString& section, const QString& key, const QString& defaultValue)
 {
     QFile file(SettingsFile(application));
     if (!file.open(QIODevice::ReadOnly))
@@ -104,8 +102,7 @@ QString GetSetting(const QString& application, const QString& section, const QSt
     return defaultValue;
 }
 
-void SaveSetting(const QString& application, const QString& section, const QString& key,
-                 const QString& value)
+void SaveSetting(const QString& application, const QString& section, const QString& key, const QString& value)
 {
     const QString path = SettingsFile(application);
     IniDocument doc;

@@ -14,8 +14,7 @@ QString GetSetting(const QString& application, const QString& section, const QSt
 // Stores the text, creating the file, section and key as needed. The file is
 // replaced whole or not at all; a write that does not reach the disk raises
 // error 75 and leaves what was stored before untouched.
-void SaveSetting(const QString& application, const QString& section, const QString& key,
-                 const QString& value);
+void SaveSetting(const QString& application, const QString& section, const QString& key, const QString& value);
 
 // The folder that holds the INI files, and the file of one application.
 QString SettingsFolder();

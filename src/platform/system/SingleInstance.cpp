@@ -13,8 +13,8 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -79,7 +79,10 @@ bool isPrivateFolder(const std::string& path)
            && (info.st_mode & 0777) == kPrivateFolderMode;
 }
 
-bool isAbsolute(const char* path) { return path && path[0] == '/'; }
+bool isAbsolute(const char* path)
+{
+    return path && path[0] == '/';
+}
 
 // The folder with symbolic links and "." or ".." resolved, so that every
 // way of naming it gives one socket.
@@ -105,7 +108,7 @@ bool fillAddress(sockaddr_un& address, const std::string& path)
 
 bool peerIsThisUser(int fd)
 {
-    ucred credentials {};
+    ucred credentials{};
     socklen_t size = sizeof(credentials);
     return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 && credentials.uid == ::geteuid();
 }
@@ -131,7 +134,7 @@ int connectTo(const std::string& path)
 bool waitFor(int fd, short events, Clock::time_point deadline)
 {
     for (;;) {
-        pollfd entry {fd, events, 0};
+        pollfd entry{fd, events, 0};
         const int ready = ::poll(&entry, 1, msLeft(deadline));
         if (ready > 0)
             return true;
@@ -176,7 +179,7 @@ Answer sendAndAwaitAnswer(int fd, const QByteArray& message, Clock::time_point d
 // The later start on the other end has given up waiting and closed.
 bool peerGone(int fd)
 {
-    pollfd entry {fd, 0, 0};
+    pollfd entry{fd, 0, 0};
     return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
@@ -244,7 +247,8 @@ ReceivedFrame ReadFrame(QByteArrayView received)
         return {ReceivedFrame::Malformed, {}};
     if (received.size() < kHeaderBytes + qsizetype(size))
         return {};
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = decoder.decode(received.sliced(kHeaderBytes));
     if (decoder.hasError() || text.contains(QChar(0)))
         return {ReceivedFrame::Malformed, {}};
@@ -254,10 +258,13 @@ ReceivedFrame ReadFrame(QByteArrayView received)
 InstancePlace ChooseInstancePlace(const char* runtimeFolderVariable, const char* tmpFolderVariable,
                                   const QString& folder)
 {
-    const QByteArray hash =
-        QCryptographicHash::hash(resolvedFolder(folder).toUtf8(), QCryptographicHash::Sha256).toHex().left(kNameHashChars);
+    const QByteArray hash = QCryptographicHash::hash(resolvedFolder(folder).toUtf8(), QCryptographicHash::Sha256)
+                                .toHex()
+                                .left(kNameHashChars);
     const std::string name = '/' + std::string(kNamePrefix) + hash.toStdString();
-    const auto placeIn = [&](const std::string& place) { return InstancePlace {place + name + ".socket", place + name + ".lock", {}}; };
+    const auto placeIn = [&](const std::string& place) {
+        return InstancePlace{place + name + ".socket", place + name + ".lock", {}};
+    };
     const auto fits = [](const InstancePlace& place) { return place.socket.size() < sizeof(sockaddr_un::sun_path); };
 
     if (isAbsolute(runtimeFolderVariable) && isPrivateFolder(runtimeFolderVariable)) {
@@ -268,7 +275,9 @@ InstancePlace ChooseInstancePlace(const char* runtimeFolderVariable, const char*
                                  + kNamePrefix + std::to_string(::geteuid());
     ::mkdir(fallback.c_str(), kPrivateFolderMode);
     if (!isPrivateFolder(fallback))
-        return {{}, {}, "no private folder for the socket (" + fallback + " is not a folder of this user's with mode 0700)"};
+        return {{},
+                {},
+                "no private folder for the socket (" + fallback + " is not a folder of this user's with mode 0700)"};
     const InstancePlace place = placeIn(fallback);
     if (!fits(place))
         return {{}, {}, "the socket path " + place.socket + " is too long"};
@@ -386,13 +395,13 @@ struct SingleInstance::Server {
 
     bool stopRequested(int timeoutMs)
     {
-        pollfd entry {stopFd, POLLIN, 0};
+        pollfd entry{stopFd, POLLIN, 0};
         return ::poll(&entry, 1, timeoutMs) > 0;
     }
 
     void run()
     {
-        std::vector<pollfd> entries {{stopFd, POLLIN, 0}};
+        std::vector<pollfd> entries{{stopFd, POLLIN, 0}};
         for (const int fd : listenFds)
             entries.push_back({fd, POLLIN, 0});
         for (;;) {
@@ -495,7 +504,8 @@ struct SingleInstance::Server {
     {
         receiver = std::move(newReceiver);
         for (const QString& text : std::exchange(held, {}))
-            QMetaObject::invokeMethod(context, [this, text] { receiver(text); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                context, [this, text] { receiver(text); }, Qt::QueuedConnection);
     }
 };
 
@@ -566,8 +576,8 @@ std::optional<int> SingleInstance::HandOver(const QString& commandLine)
                        + " bytes and is not handed to the running program");
                 return 1;
             }
-            const Answer answer =
-                sendAndAwaitAnswer(fd, FrameCommandLine(utf8), Clock::now() + std::chrono::milliseconds(kHandOverTimeoutMs));
+            const Answer answer = sendAndAwaitAnswer(fd, FrameCommandLine(utf8),
+                                                     Clock::now() + std::chrono::milliseconds(kHandOverTimeoutMs));
             ::close(fd);
             if (answer == Answer::Taken)
                 return 0;
@@ -674,7 +684,8 @@ std::string SingleInstance::ListeningSocket() const
 {
     if (!server_ || !server_->listening)
         return {};
-    return std::find(server_->socketPaths.begin(), server_->socketPaths.end(), configSocket_) != server_->socketPaths.end()
+    return std::find(server_->socketPaths.begin(), server_->socketPaths.end(), configSocket_)
+                   != server_->socketPaths.end()
                ? configSocket_
                : std::string();
 }

@@ -21,7 +21,10 @@ constexpr auto x11Platform = "xcb";
 constexpr auto forceRendererAccessibility = "--force-renderer-accessibility";
 constexpr auto disableRendererAccessibility = "--disable-renderer-accessibility";
 
-bool isSet(const char* value) { return value && *value; }
+bool isSet(const char* value)
+{
+    return value && *value;
+}
 
 // Whether a flag stands among blank-separated words, alone or with a value.
 bool hasFlag(const std::string& words, const std::string& flag)
@@ -57,8 +60,7 @@ SandboxChoice ChooseSandbox(bool runningAsRoot, const char* disableSandboxVariab
 {
     if (!runningAsRoot)
         return {};
-    return {!isSet(disableSandboxVariable),
-            "skerrywind: running as root, so the web engine's sandbox is turned off"};
+    return {!isSet(disableSandboxVariable), "skerrywind: running as root, so the web engine's sandbox is turned off"};
 }
 
 std::optional<int> LocalDisplayNumber(const std::string& display)
@@ -95,7 +97,7 @@ std::optional<std::string> ChoosePlatform(const char* qpaPlatformVariable, const
 
 bool SocketAnswers(const std::string& path)
 {
-    sockaddr_un address {};
+    sockaddr_un address{};
     if (path.size() >= sizeof(address.sun_path))
         return false;
     address.sun_family = AF_UNIX;
@@ -120,9 +122,8 @@ bool PrepareStartupEnvironment(int argc, char** argv)
         ::setenv("QT_QPA_PLATFORM", platform->c_str(), 1);
 
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-    const PageAccessibilityChoice access =
-        ChoosePageAccessibility(std::getenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"),
-                                std::getenv("QTWEBENGINE_CHROMIUM_FLAGS"), arguments);
+    const PageAccessibilityChoice access = ChoosePageAccessibility(
+        std::getenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"), std::getenv("QTWEBENGINE_CHROMIUM_FLAGS"), arguments);
     if (access.enableEngineSwitch)
         ::setenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1", 1);
     if (access.joinBusAlways)

@@ -15,8 +15,8 @@ namespace platform {
 // its render processes, so only then it is turned off, and one line on stderr
 // says so. A setting the user made (QTWEBENGINE_DISABLE_SANDBOX) is kept.
 struct SandboxChoice {
-    bool turnOff = false;    // set QTWEBENGINE_DISABLE_SANDBOX=1
-    std::string notice;      // the line for stderr, or empty
+    bool turnOff = false;  // set QTWEBENGINE_DISABLE_SANDBOX=1
+    std::string notice;    // the line for stderr, or empty
 };
 SandboxChoice ChooseSandbox(bool runningAsRoot, const char* disableSandboxVariable);
 

@@ -16,7 +16,7 @@
 namespace platform {
 
 namespace {
-constexpr std::array<int, 3> terminationSignals {SIGTERM, SIGINT, SIGHUP};
+constexpr std::array<int, 3> terminationSignals{SIGTERM, SIGINT, SIGHUP};
 
 int pipeReadEnd = -1;
 int pipeWriteEnd = -1;

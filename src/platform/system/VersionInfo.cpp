@@ -1,6 +1,7 @@
 #include "platform/system/VersionInfo.h"
 
 #include "VersionRecord.h"
+
 #include "platform/system/AppError.h"
 
 #include <QCoreApplication>
@@ -40,9 +41,18 @@ AppVersionNumbers AppVersion()
     return {version_record::Major, version_record::Minor, version_record::Revision};
 }
 
-QString AppPath() { return executable().absolutePath(); }
-QString AppExeName() { return executable().fileName(); }
-void SetExecutablePathOverride(const QString& path) { exeOverride() = path; }
+QString AppPath()
+{
+    return executable().absolutePath();
+}
+QString AppExeName()
+{
+    return executable().fileName();
+}
+void SetExecutablePathOverride(const QString& path)
+{
+    exeOverride() = path;
+}
 
 QDateTime FileDateTime(const QString& path)
 {
@@ -87,6 +97,9 @@ void SetEngineVersionOverride(const EngineVersionNumbers* numbers)
         engineOverride().reset();
 }
 
-int EngineVersionReads() { return engineReads(); }
+int EngineVersionReads()
+{
+    return engineReads();
+}
 
 }  // namespace platform

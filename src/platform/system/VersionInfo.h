@@ -3,6 +3,7 @@
 // the web engine that renders its pages.
 #include <QDateTime>
 #include <QString>
+
 #include <cstdint>
 
 namespace platform {

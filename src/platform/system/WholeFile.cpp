@@ -33,11 +33,16 @@ QString EscapeLine(const QString& text, bool tabs)
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
-        if (c == u'\\') out += QStringLiteral("\\\\");
-        else if (c == u'\n') out += QStringLiteral("\\n");
-        else if (c == u'\r') out += QStringLiteral("\\r");
-        else if (c == u'\t' && tabs) out += QStringLiteral("\\t");
-        else out += c;
+        if (c == u'\\')
+            out += QStringLiteral("\\\\");
+        else if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else if (c == u'\t' && tabs)
+            out += QStringLiteral("\\t");
+        else
+            out += c;
     }
     return out;
 }
@@ -53,10 +58,14 @@ QString UnescapeLine(QStringView text, bool tabs)
             continue;
         }
         const QChar next = text[++i];
-        if (next == u'n') out += u'\n';
-        else if (next == u'r') out += u'\r';
-        else if (next == u't' && tabs) out += u'\t';
-        else out += next;
+        if (next == u'n')
+            out += u'\n';
+        else if (next == u'r')
+            out += u'\r';
+        else if (next == u't' && tabs)
+            out += u'\t';
+        else
+            out += next;
     }
     return out;
 }

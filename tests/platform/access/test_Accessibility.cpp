@@ -32,7 +32,10 @@ QAccessibleInterface* Face(QObject* object)
     return QAccessible::queryAccessibleInterface(object);
 }
 
-QString Name(QObject* object) { return Face(object)->text(QAccessible::Name); }
+QString Name(QObject* object)
+{
+    return Face(object)->text(QAccessible::Name);
+}
 }  // namespace
 
 class TestAccessibility : public QObject {
@@ -65,24 +68,25 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("disabled");
         QTest::addColumn<QStringList>("actions");
-        const QStringList press {QAccessibleActionInterface::pressAction()};
-        const QStringList focus {QAccessibleActionInterface::setFocusAction()};
-        QTest::newRow("button by its caption") << "button" << PropertyBag {{"caption", "Go"}} << "" << int(QAccessible::Button)
-                                               << "Go" << false << press;
-        QTest::newRow("button named by its host") << "button" << PropertyBag {{"caption", ">"}} << "Next match"
+        const QStringList press{QAccessibleActionInterface::pressAction()};
+        const QStringList focus{QAccessibleActionInterface::setFocusAction()};
+        QTest::newRow("button by its caption")
+            << "button" << PropertyBag{{"caption", "Go"}} << "" << int(QAccessible::Button) << "Go" << false << press;
+        QTest::newRow("button named by its host") << "button" << PropertyBag{{"caption", ">"}} << "Next match"
                                                   << int(QAccessible::Button) << "Next match" << false << press;
-        QTest::newRow("disabled button") << "button" << PropertyBag {{"caption", "Ok"}, {"enabled", false}} << ""
+        QTest::newRow("disabled button") << "button" << PropertyBag{{"caption", "Ok"}, {"enabled", false}} << ""
                                          << int(QAccessible::Button) << "Ok" << true << press;
-        QTest::newRow("text box named by its host") << "text" << PropertyBag {{"ttext", "x"}} << "Address"
+        QTest::newRow("text box named by its host") << "text" << PropertyBag{{"ttext", "x"}} << "Address"
                                                     << int(QAccessible::EditableText) << "Address" << false << focus;
-        QTest::newRow("text box named by its label") << "labelled text" << PropertyBag {{"ttext", ""}} << ""
-                                                     << int(QAccessible::EditableText) << "User name:" << false << focus;
-        QTest::newRow("text box named by its frame") << "framed text" << PropertyBag {{"ttext", ""}} << ""
+        QTest::newRow("text box named by its label")
+            << "labelled text" << PropertyBag{{"ttext", ""}} << "" << int(QAccessible::EditableText)
+            << "User name:" << false << focus;
+        QTest::newRow("text box named by its frame") << "framed text" << PropertyBag{{"ttext", ""}} << ""
                                                      << int(QAccessible::EditableText) << "Homepage" << false << focus;
-        QTest::newRow("disabled text box") << "text" << PropertyBag {{"tenabled", false}} << "Find"
+        QTest::newRow("disabled text box") << "text" << PropertyBag{{"tenabled", false}} << "Find"
                                            << int(QAccessible::EditableText) << "Find" << true << QStringList();
-        QTest::newRow("link by its text") << "link" << PropertyBag {{"linkurl", "mailto:a@b.org"}, {"label", "A B"}} << ""
-                                          << int(QAccessible::Link) << "A B" << false << QStringList {"jump"};
+        QTest::newRow("link by its text") << "link" << PropertyBag{{"linkurl", "mailto:a@b.org"}, {"label", "A B"}}
+                                          << "" << int(QAccessible::Link) << "A B" << false << QStringList{"jump"};
     }
     void controls()
     {
@@ -175,7 +179,7 @@ private slots:
         QCOMPARE(notClicked.count(), 0);
         QCOMPARE(followed.count(), 1);
         QCOMPARE(notFollowed.count(), 0);
-        QCOMPARE(launched, QStringList {"https://h/"});
+        QCOMPARE(launched, QStringList{"https://h/"});
     }
 
     // Asked for while its form was going, the action never runs.
@@ -248,8 +252,7 @@ private slots:
         // clang-format on
         // An emoji across the cut is dropped whole, never halved.
         QTest::newRow("no half character at the cut")
-            << QString(max - 2, 'x') + QString::fromUtf8("\U0001F600\U0001F600")
-            << QString(max - 2, 'x') + ellipsis;
+            << QString(max - 2, 'x') + QString::fromUtf8("\U0001F600\U0001F600") << QString(max - 2, 'x') + ellipsis;
     }
     void readableText()
     {

@@ -2,8 +2,8 @@
 // size, stays sharp at any size, and groups with a small image use it.
 #include "TestSupport.h"
 
-#include "platform/system/AppError.h"
 #include "platform/drawing/Resources.h"
+#include "platform/system/AppError.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

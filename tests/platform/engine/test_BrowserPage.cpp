@@ -20,7 +20,8 @@ QUrl writePage(const QString& name, const QString& title, const QString& body = 
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(QStringLiteral("<!DOCTYPE html><html><head><title>%1</title></head><body>%2</body></html>")
-                       .arg(title, body).toUtf8());
+                       .arg(title, body)
+                       .toUtf8());
     return QUrl::fromLocalFile(path);
 }
 }  // namespace
@@ -55,7 +56,10 @@ class TestBrowserPage : public QObject {
     {
         QVariant result;
         bool done = false;
-        page->runJavaScript(script, [&](const QVariant& value) { result = value; done = true; });
+        page->runJavaScript(script, [&](const QVariant& value) {
+            result = value;
+            done = true;
+        });
         if (!QTest::qWaitFor([&] { return done; }, timeoutMs))
             return QStringLiteral("no answer");
         return result;
@@ -76,9 +80,8 @@ private slots:
     void newWindowLoadsInTheSameView_data()
     {
         QTest::addColumn<QString>("opener");
-        QTest::newRow("link with target _blank")
-            << "<a id='go' href='target.html' target='_blank'>go</a>"
-               "<script>document.getElementById('go').click()</script>";
+        QTest::newRow("link with target _blank") << "<a id='go' href='target.html' target='_blank'>go</a>"
+                                                    "<script>document.getElementById('go').click()</script>";
         QTest::newRow("window.open") << "<script>window.open('target.html')</script>";
         QTest::newRow("window.open as a popup")
             << "<script>window.open('target.html', 'popup', 'width=200,height=100')</script>";

@@ -39,9 +39,11 @@ class TestDownloads : public QObject {
     {
         QSignalSpy texts(&downloads, &Downloads::statusText);
         page.load(QUrl::fromLocalFile(path));
-        const bool ended = QTest::qWaitFor([&] {
-            return !texts.isEmpty() && !texts.last().first().toString().startsWith(QLatin1String("Downloading"));
-        }, timeoutMs);
+        const bool ended = QTest::qWaitFor(
+            [&] {
+                return !texts.isEmpty() && !texts.last().first().toString().startsWith(QLatin1String("Downloading"));
+            },
+            timeoutMs);
         QStringList result;
         for (const auto& call : texts)
             result << call.first().toString();
@@ -150,8 +152,8 @@ private slots:
         qputenv("XDG_DOWNLOAD_DIR", (skwtest::UserFolder() + "/plain-file/downloads").toUtf8());
         writeFile(skwtest::UserFolder() + "/report.zip", "PK");
         const QStringList texts = download(downloads, page, skwtest::UserFolder() + "/report.zip");
-        QCOMPARE(texts, QStringList {"Download failed: cannot create the folder " + skwtest::UserFolder() +
-                                     "/plain-file/downloads"});
+        QCOMPARE(texts, QStringList{"Download failed: cannot create the folder " + skwtest::UserFolder()
+                                    + "/plain-file/downloads"});
     }
 };
 

@@ -34,7 +34,10 @@ public:
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
         });
     }
-    QUrl url(const QString& name) const { return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(serverPort()).arg(name)); }
+    QUrl url(const QString& name) const
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(serverPort()).arg(name));
+    }
 
 private:
     void answer(QTcpSocket* socket)
@@ -45,9 +48,9 @@ private:
         QFile file(folder_ + QString::fromLatin1(request.value(1)));
         const bool found = file.open(QIODevice::ReadOnly);
         const QByteArray body = found ? file.readAll() : QByteArray("not found");
-        socket->write((found ? "HTTP/1.0 200 OK\r\n" : "HTTP/1.0 404 Not Found\r\n") +
-                      QByteArray("Content-Type: text/html\r\nConnection: close\r\nContent-Length: ") +
-                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        socket->write((found ? "HTTP/1.0 200 OK\r\n" : "HTTP/1.0 404 Not Found\r\n")
+                      + QByteArray("Content-Type: text/html\r\nConnection: close\r\nContent-Length: ")
+                      + QByteArray::number(body.size()) + "\r\n\r\n" + body);
         socket->disconnectFromHost();
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }
@@ -59,7 +62,9 @@ void writePage(const QString& path, const QString& script)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QStringLiteral("<!DOCTYPE html><html><head><title>-</title><script>%1</script></head>"
-                              "<body></body></html>").arg(script).toUtf8());
+                              "<body></body></html>")
+                   .arg(script)
+                   .toUtf8());
 }
 
 // A child run of this program: one page on the profile, as in one session of
@@ -121,9 +126,8 @@ private slots:
     void cookieAndLocalStorageSurviveARestart()
     {
         const QString root = skwtest::UserFolder();
-        writePage(root + "/write.html",
-                  "document.cookie = 'skw=kept; max-age=86400; path=/';"
-                  "localStorage.setItem('skw', 'stored');");
+        writePage(root + "/write.html", "document.cookie = 'skw=kept; max-age=86400; path=/';"
+                                        "localStorage.setItem('skw', 'stored');");
         writePage(root + "/read.html",
                   "addEventListener('load', () => { document.title ="
                   " (document.cookie || 'no cookie') + '|' + (localStorage.getItem('skw') || 'no item'); });");

@@ -54,7 +54,8 @@ private slots:
         QTest::newRow("expired") << int(E::CertificateDateInvalid) << true << "expired";
         QTest::newRow("not yet valid") << int(E::CertificateDateInvalid) << false << "not yet valid";
         QTest::newRow("wrong host") << int(E::CertificateCommonNameInvalid) << false << "wrong host";
-        QTest::newRow("self-signed") << int(E::CertificateAuthorityInvalid) << false << "self-signed or unknown authority";
+        QTest::newRow("self-signed") << int(E::CertificateAuthorityInvalid) << false
+                                     << "self-signed or unknown authority";
         QTest::newRow("revoked") << int(E::CertificateRevoked) << false << "revoked";
         QTest::newRow("weak key") << int(E::CertificateWeakKey) << false << "weak key or signature";
         QTest::newRow("unknown number") << -999 << false << "invalid certificate";
@@ -77,7 +78,7 @@ private slots:
     {
         QTest::addColumn<QString>("answer");  // "sign in", "cancel", "withdraw"
         QTest::addColumn<bool>("newPageMeanwhile");
-        QTest::addColumn<QString>("kept");    // "given", "cancelled", ""
+        QTest::addColumn<QString>("kept");  // "given", "cancelled", ""
         QTest::newRow("signed in") << "sign in" << false << "given";
         QTest::newRow("cancelled") << "cancel" << false << "cancelled";
         QTest::newRow("taken back") << "withdraw" << false << "";
@@ -92,7 +93,8 @@ private slots:
         QFETCH(QString, kept);
         const QString key = QStringLiteral("https://h:443\nStaff");
         SignInMemory memory;
-        SignInRequest request(QStringLiteral("https://h:443"), QStringLiteral("Staff"), false, false, QString(), nullptr);
+        SignInRequest request(QStringLiteral("https://h:443"), QStringLiteral("Staff"), false, false, QString(),
+                              nullptr);
         const quint64 page = memory.Page();
         if (newPageMeanwhile)
             memory.Navigated();
@@ -106,7 +108,8 @@ private slots:
         QCOMPARE(memory.Given(key), kept == "given");
         QCOMPARE(memory.UserName(key), kept == "given" ? QStringLiteral("ann") : QString());
         QCOMPARE(memory.Cancelled(key), kept == "cancelled");
-        QVERIFY(!memory.Given(QStringLiteral("http://h:80\nStaff")) && !memory.Cancelled(QStringLiteral("http://h:80\nStaff")));
+        QVERIFY(!memory.Given(QStringLiteral("http://h:80\nStaff"))
+                && !memory.Cancelled(QStringLiteral("http://h:80\nStaff")));
         memory.Navigated();
         QVERIFY(!memory.Given(key) && !memory.Cancelled(key));
     }

@@ -4,8 +4,8 @@
 #include "TestSupport.h"
 
 #include "platform/forms/Forms.h"
-#include "platform/system/Runtime.h"
 #include "platform/forms/Timer.h"
+#include "platform/system/Runtime.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

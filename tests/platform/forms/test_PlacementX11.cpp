@@ -100,7 +100,8 @@ private slots:
         server.process.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
         QByteArray number;
         const QDeadlineTimer serverDeadline(kWaitMs);
-        while (!number.endsWith('\n') && !serverDeadline.hasExpired() && server.process.state() != QProcess::NotRunning) {
+        while (!number.endsWith('\n') && !serverDeadline.hasExpired()
+               && server.process.state() != QProcess::NotRunning) {
             server.process.waitForReadyRead(100);
             number += server.process.readAllStandardOutput();
         }

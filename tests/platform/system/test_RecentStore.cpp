@@ -114,7 +114,8 @@ private slots:
             << QByteArray(mixed, sizeof(mixed) - 1) << QStringList{"a=1", "t\tab\\=5"} << false;
         QTest::newRow("older file without times, most recent first")
             << QByteArray("test store 1\nb\t2\na\t1\nb\t3\n") << QStringList{"b=2", "a=1"} << false;
-        QTest::newRow("one line of 3 MB") << "test store 2\n" + QByteArray(3 << 20, 'x') + "\t1\t1\n" << QStringList() << false;
+        QTest::newRow("one line of 3 MB") << "test store 2\n" + QByteArray(3 << 20, 'x') + "\t1\t1\n"
+                                          << QStringList() << false;
         QTest::newRow("20 MB") << "test store 2\na\t1\t1\n" + QByteArray(20 << 20, '\n') << QStringList() << true;
         QTest::newRow("a folder in its place") << QByteArray("(folder)") << QStringList() << true;
         QTest::newRow("a link to another user's file") << QByteArray("(link)") << QStringList() << true;
@@ -192,8 +193,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("steps");  // "<A|B> <put|count|remove|clear|flush> [key [value]]"
         QTest::addColumn<QStringList>("file");
-        QTest::newRow("both keep theirs") << QStringList{"A put a 1", "B put b 2", "A flush", "B flush"}
-                                          << QStringList{"b=2", "a=1"};
+        QTest::newRow("both keep theirs")
+            << QStringList{"A put a 1", "B put b 2", "A flush", "B flush"} << QStringList{"b=2", "a=1"};
         QTest::newRow("the newer change wins, written first")
             << QStringList{"A put k 1", "B put k 2", "B flush", "A flush"} << QStringList{"k=2"};
         QTest::newRow("the newer change wins, written last")
@@ -201,9 +202,9 @@ private slots:
         QTest::newRow("an older removal leaves the newer change")
             << QStringList{"A put k 1", "A flush", "B read", "A remove k", "B put k 2", "B flush", "A flush"}
             << QStringList{"k=2"};
-        QTest::newRow("counts add up")
-            << QStringList{"A read", "B read", "A count k", "B count k", "A count k", "A flush", "B flush"}
-            << QStringList{"k=3"};
+        QTest::newRow("counts add up") << QStringList{"A read",    "B read",  "A count k", "B count k",
+                                                      "A count k", "A flush", "B flush"}
+                                       << QStringList{"k=3"};
         QTest::newRow("a clear leaves what came after it")
             << QStringList{"A put x 1", "A flush", "B read", "A clear", "B put y 2", "B flush", "A flush"}
             << QStringList{"y=2"};
@@ -270,12 +271,13 @@ private slots:
     // content, and overlong ones, are not kept. All of it survives a restart.
     void addressHistory_data()
     {
-        QTest::addColumn<QByteArray>("before");   // the history file, or empty
+        QTest::addColumn<QByteArray>("before");  // the history file, or empty
         QTest::addColumn<QStringList>("visits");
-        QTest::addColumn<QStringList>("first");   // the head of the ranked list
+        QTest::addColumn<QStringList>("first");  // the head of the ranked list
         QTest::addColumn<int>("size");
         QTest::newRow("most visited, then most recent")
-            << QByteArray() << QStringList{"a", "b", "a", "a", "c", "b", "d", ""} << QStringList{"b", "a", "d", "c"} << 4;
+            << QByteArray() << QStringList{"a", "b", "a", "a", "c", "b", "d", ""} << QStringList{"b", "a", "d", "c"}
+            << 4;
         QStringList burst;
         for (int i = 0; i < 50; ++i)
             burst << QStringLiteral("https://often.example/") << QStringLiteral("https://once.example/early-%1").arg(i);
@@ -285,18 +287,23 @@ private slots:
             << QByteArray() << burst << QStringList{"https://often.example/", "https://once.example/?t=1999"}
             << AddressHistory::kCapacity;
         const QString longest = "https://x.example/" + QString(AddressHistory::kMaxAddressChars - 18, u'x');
-        QTest::newRow("not kept")
-            << QByteArray()
-            << QStringList{"data:text/html,<p>hi", "javascript:alert(1)", "blob:https://x.example/1", "DATA:,x",
-                           " ", longest + "x", longest}
-            << QStringList{longest} << 1;
+        QTest::newRow("not kept") << QByteArray() << QStringList{"data:text/html,<p>hi",
+                                                                 "javascript:alert(1)",
+                                                                 "blob:https://x.example/1",
+                                                                 "DATA:,x",
+                                                                 " ",
+                                                                 longest + "x",
+                                                                 longest}
+                                  << QStringList{longest} << 1;
         const qint64 now = QDateTime::currentMSecsSinceEpoch(), yearAgo = now - 365LL * 24 * 3600 * 1000;
         QTest::newRow("visits long ago count less")
-            << QStringLiteral("skerrywind address history 2\nold\t50\t%1\nrecent\t2\t%2\n").arg(yearAgo).arg(now).toUtf8()
+            << QStringLiteral("skerrywind address history 2\nold\t50\t%1\nrecent\t2\t%2\n")
+                   .arg(yearAgo)
+                   .arg(now)
+                   .toUtf8()
             << QStringList() << QStringList{"recent", "old"} << 2;
-        QTest::newRow("an older file")
-            << QByteArray("skerrywind address history 1\nx\t3\ny\t5\nz\t3\n") << QStringList()
-            << QStringList{"y", "x", "z"} << 3;
+        QTest::newRow("an older file") << QByteArray("skerrywind address history 1\nx\t3\ny\t5\nz\t3\n")
+                                       << QStringList() << QStringList{"y", "x", "z"} << 3;
     }
     void addressHistory()
     {
@@ -332,11 +339,10 @@ private slots:
         QFETCH(double, factor);
         using platform::SiteZoom;
         const QUrl page(QStringLiteral("https://example.org/page"));
-        writeBytes(SiteZoom::Store().FilePath(),
-                   QStringLiteral("skerrywind site zoom 2\nhttps://example.org\t%1\t%2\n")
-                       .arg(stored)
-                       .arg(QDateTime::currentMSecsSinceEpoch())
-                       .toUtf8());
+        writeBytes(SiteZoom::Store().FilePath(), QStringLiteral("skerrywind site zoom 2\nhttps://example.org\t%1\t%2\n")
+                                                     .arg(stored)
+                                                     .arg(QDateTime::currentMSecsSinceEpoch())
+                                                     .toUtf8());
         QCOMPARE(SiteZoom::Factor(page), factor);
         SiteZoom::SetFactor(QUrl(QStringLiteral("file:///a.html")), 2);
         SiteZoom::Clear();

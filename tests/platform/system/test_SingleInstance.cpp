@@ -51,7 +51,8 @@ class TestSingleInstance : public QObject {
     QString socket() const { return QString::fromStdString(running->ListeningSocket()); }
     QByteArray send(const QByteArray& bytes, bool finish = false)
     {
-        return whileTakingEvents([path = socket(), bytes, finish] { return skwtest::SendToSocket(path, bytes, finish); });
+        return whileTakingEvents(
+            [path = socket(), bytes, finish] { return skwtest::SendToSocket(path, bytes, finish); });
     }
     std::optional<int> start(platform::SingleInstance& later, const QString& commandLine)
     {
@@ -88,12 +89,17 @@ private slots:
         const QByteArray atLimit(kMaxHandOverBytes, 'x');
         QTest::newRow("address") << FrameCommandLine("file:///a.html") << false << QStringList{"file:///a.html"};
         QTest::newRow("nothing to say") << FrameCommandLine("") << false << QStringList{""};
-        QTest::newRow("non-ASCII") << FrameCommandLine("http://b\xc3\xbc" "cher.example/\xf0\x9f\x98\x80") << false
-                                   << QStringList{QStringLiteral("http://b\u00fccher.example/\U0001F600")};
-        QTest::newRow("at the limit") << FrameCommandLine(atLimit) << false << QStringList{QString::fromLatin1(atLimit)};
+        QTest::newRow("non-ASCII") << FrameCommandLine("http://b\xc3\xbc"
+                                                       "cher.example/\xf0\x9f\x98\x80")
+                                   << false << QStringList{QStringLiteral("http://b\u00fccher.example/\U0001F600")};
+        QTest::newRow("at the limit") << FrameCommandLine(atLimit) << false
+                                      << QStringList{QString::fromLatin1(atLimit)};
         QTest::newRow("over the limit") << FrameCommandLine(atLimit + 'x') << false << QStringList();
         QTest::newRow("a megabyte") << FrameCommandLine(QByteArray(1 << 20, 'x')) << false << QStringList();
-        QTest::newRow("length of 4 GiB") << QByteArray("\xff\xff\xff\xff" "file:", 9) << false << QStringList();
+        QTest::newRow("length of 4 GiB") << QByteArray("\xff\xff\xff\xff"
+                                                       "file:",
+                                                       9)
+                                         << false << QStringList();
         QTest::newRow("lone continuation byte") << FrameCommandLine("file:///\x80") << false << QStringList();
         QTest::newRow("surrogate") << FrameCommandLine("file:///\xed\xa0\x80") << false << QStringList();
         QTest::newRow("sequence cut short") << FrameCommandLine("file:///\xe2\x82") << false << QStringList();
@@ -154,7 +160,8 @@ private slots:
         if (running == "not listening")
             this->running->StopListening();
         platform::SingleInstance later(running == "ending" ? platform::kStartOrEndTimeoutMs : kShortBoundMs);
-        auto handOver = std::async(std::launch::async, [&later] { return later.HandOver(QStringLiteral("file:///late.html")); });
+        auto handOver =
+            std::async(std::launch::async, [&later] { return later.HandOver(QStringLiteral("file:///late.html")); });
 
         if (running == "ending") {
             QTRY_VERIFY_WITH_TIMEOUT(refused > 0, kHangBoundMs);
@@ -242,7 +249,7 @@ private slots:
         QTest::addColumn<QString>("runtimeMode");   // "" for an unset variable
         QTest::addColumn<QString>("fallbackMode");  // "" when nothing is there before
         QTest::addColumn<bool>("longRuntimePath");
-        QTest::addColumn<QString>("expected");      // "runtime", "fallback" or "" for none
+        QTest::addColumn<QString>("expected");  // "runtime", "fallback" or "" for none
         // clang-format off
         QTest::newRow("private") << "0700" << "" << false << "runtime";
         QTest::newRow("open to others") << "0755" << "" << false << "fallback";
@@ -272,7 +279,9 @@ private slots:
 
         const platform::InstancePlace place = placeFor(platform::SettingsFolder());
         QCOMPARE(place.socket.empty() ? QString() : QFileInfo(QString::fromStdString(place.socket)).path(),
-                 expected == "runtime" ? runtime : expected == "fallback" ? fallback : QString());
+                 expected == "runtime"    ? runtime
+                 : expected == "fallback" ? fallback
+                                          : QString());
         QCOMPARE(place.notice.empty(), !expected.isEmpty());
         QVERIFY(QFile::link(root + "/config", root + "/linked"));
         QCOMPARE(placeFor(root + "/linked/skerrywind/").socket, place.socket);

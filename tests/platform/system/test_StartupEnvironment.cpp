@@ -14,10 +14,10 @@
 #include <QLoggingCategory>
 #include <QProcess>
 
-#include <optional>
-
 #include <cstdio>
 #include <cstring>
+#include <optional>
+
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -32,8 +32,8 @@ constexpr auto prepareMode = "--prepare-environment";
 int runPrepare(int argc, char** argv)
 {
     const bool follow = platform::PrepareStartupEnvironment(argc, argv);
-    std::printf("sandbox=%s platform=%s follow=%d pages=%s bus=%s\n", qgetenv("QTWEBENGINE_DISABLE_SANDBOX").constData(),
-                qgetenv("QT_QPA_PLATFORM").constData(), int(follow),
+    std::printf("sandbox=%s platform=%s follow=%d pages=%s bus=%s\n",
+                qgetenv("QTWEBENGINE_DISABLE_SANDBOX").constData(), qgetenv("QT_QPA_PLATFORM").constData(), int(follow),
                 qgetenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY").constData(),
                 qgetenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON").constData());
     return 0;
@@ -109,13 +109,14 @@ private slots:
         QTest::addColumn<QByteArray>("qpa");      // "<unset>" for none
         QTest::addColumn<QByteArray>("display");  // "<unset>" for none
         QTest::addColumn<bool>("socketAnswers");
-        QTest::addColumn<QString>("expected");    // empty: Qt's own choice
+        QTest::addColumn<QString>("expected");  // empty: Qt's own choice
         QTest::newRow("X display answers") << QByteArray("<unset>") << QByteArray(":0") << true << "xcb";
         QTest::newRow("empty platform counts as unset") << QByteArray("") << QByteArray(":1") << true << "xcb";
         QTest::newRow("user's choice wins") << QByteArray("wayland") << QByteArray(":0") << true << "";
         QTest::newRow("no display") << QByteArray("<unset>") << QByteArray("<unset>") << true << "";
         QTest::newRow("display does not answer") << QByteArray("<unset>") << QByteArray(":0") << false << "";
-        QTest::newRow("remote display left to Qt") << QByteArray("<unset>") << QByteArray("localhost:10.0") << true << "";
+        QTest::newRow("remote display left to Qt")
+            << QByteArray("<unset>") << QByteArray("localhost:10.0") << true << "";
     }
     void platform()
     {
@@ -124,9 +125,12 @@ private slots:
         QFETCH(bool, socketAnswers);
         QFETCH(QString, expected);
         std::string asked;
-        const auto chosen = ChoosePlatform(qpa == "<unset>" ? nullptr : qpa.constData(),
-                                           display == "<unset>" ? nullptr : display.constData(),
-                                           [&](const std::string& path) { asked = path; return socketAnswers; });
+        const auto chosen =
+            ChoosePlatform(qpa == "<unset>" ? nullptr : qpa.constData(),
+                           display == "<unset>" ? nullptr : display.constData(), [&](const std::string& path) {
+                               asked = path;
+                               return socketAnswers;
+                           });
         QCOMPARE(QString::fromStdString(chosen.value_or("")), expected);
         if (!expected.isEmpty())
             QCOMPARE(asked, "/tmp/.X11-unix/X" + display.mid(1).toStdString());
@@ -141,19 +145,20 @@ private slots:
         const QByteArray unset("<unset>");
         QTest::newRow("nothing set: follow the desktop") << unset << QByteArray() << QStringList() << true;
         QTest::newRow("engine switch set by the user") << QByteArray("1") << QByteArray() << QStringList() << false;
-        QTest::newRow("engine switch set empty still counts") << QByteArray("") << QByteArray() << QStringList() << false;
+        QTest::newRow("engine switch set empty still counts")
+            << QByteArray("") << QByteArray() << QStringList() << false;
         QTest::newRow("forced in the engine's flags")
             << unset << QByteArray("--no-sandbox --force-renderer-accessibility") << QStringList() << false;
-        QTest::newRow("forced with a value") << unset << QByteArray("--force-renderer-accessibility=complete")
-                                             << QStringList() << false;
+        QTest::newRow("forced with a value")
+            << unset << QByteArray("--force-renderer-accessibility=complete") << QStringList() << false;
         QTest::newRow("disabled in the engine's flags")
             << unset << QByteArray("--disable-renderer-accessibility") << QStringList() << false;
         QTest::newRow("disabled on the command line")
-            << unset << QByteArray() << QStringList {"file:///a.html", "--disable-renderer-accessibility"} << false;
+            << unset << QByteArray() << QStringList{"file:///a.html", "--disable-renderer-accessibility"} << false;
         QTest::newRow("a longer flag is another flag")
             << unset << QByteArray("--force-renderer-accessibility-x") << QStringList() << true;
         QTest::newRow("an address that mentions it")
-            << unset << QByteArray() << QStringList {"https://h/?q=--force-renderer-accessibility"} << true;
+            << unset << QByteArray() << QStringList{"https://h/?q=--force-renderer-accessibility"} << true;
     }
     void pageAccessibility()
     {
@@ -206,14 +211,14 @@ private slots:
         QTest::addColumn<QByteArray>("config");  // a QT_LOGGING_CONF file's rules, empty for none
         QTest::addColumn<QByteArray>("logged");
         QTest::newRow("no rules of the user's") << QByteArray() << QByteArray() << QByteArray("info=0 warning=1");
-        QTest::newRow("asked for by name") << QByteArray("qt.webenginecontext.info=true") << QByteArray()
-                                           << QByteArray("info=1 warning=1");
-        QTest::newRow("asked for with all of Qt's") << QByteArray("qt.*=true") << QByteArray()
-                                                    << QByteArray("info=1 warning=1");
-        QTest::newRow("other categories asked for") << QByteArray("qt.qpa.*=true;skerrywind.bench.info=true")
-                                                    << QByteArray() << QByteArray("info=0 warning=1");
-        QTest::newRow("asked for in a file") << QByteArray() << QByteArray("qt.webenginecontext.info=true")
-                                             << QByteArray("info=1 warning=1");
+        QTest::newRow("asked for by name")
+            << QByteArray("qt.webenginecontext.info=true") << QByteArray() << QByteArray("info=1 warning=1");
+        QTest::newRow("asked for with all of Qt's")
+            << QByteArray("qt.*=true") << QByteArray() << QByteArray("info=1 warning=1");
+        QTest::newRow("other categories asked for")
+            << QByteArray("qt.qpa.*=true;skerrywind.bench.info=true") << QByteArray() << QByteArray("info=0 warning=1");
+        QTest::newRow("asked for in a file")
+            << QByteArray() << QByteArray("qt.webenginecontext.info=true") << QByteArray("info=1 warning=1");
     }
     void engineContextDumpOnlyWhenAsked()
     {
@@ -270,7 +275,8 @@ private slots:
         const platform::FolderChoice choice = platform::ChooseFolderPrivacy(
             name.toStdString(), {found != "missing", found != "file", owner, mode}, ::geteuid());
         QCOMPARE(int(choice.action), action);
-        QCOMPARE(choice.notice.empty(), action == platform::FolderChoice::Nothing || action == platform::FolderChoice::Create);
+        QCOMPARE(choice.notice.empty(),
+                 action == platform::FolderChoice::Nothing || action == platform::FolderChoice::Create);
 
         if (othersFolder && ::geteuid() != 0)
             QSKIP("needs a folder of another user");
@@ -283,7 +289,8 @@ private slots:
         QCOMPARE(notices.size(), choice.notice.empty() ? 0 : 1);
         struct stat info {};
         QCOMPARE(::stat(name.constData(), &info), 0);
-        QCOMPARE(S_ISDIR(info.st_mode) ? QStringLiteral("%1").arg(info.st_mode & 07777, 4, 8, QChar(u'0')) : "file", after);
+        QCOMPARE(S_ISDIR(info.st_mode) ? QStringLiteral("%1").arg(info.st_mode & 07777, 4, 8, QChar(u'0')) : "file",
+                 after);
         for (const QString& other : platform::ProgramFolders().mid(1))
             QVERIFY(::stat(QFile::encodeName(other).constData(), &info) == 0 && (info.st_mode & 07777) == 0700);
     }
@@ -300,7 +307,7 @@ private slots:
 
         // A socket left behind by a server that is gone.
         const std::string stale = (skwtest::UserFolder() + "/X2").toStdString();
-        sockaddr_un address {};
+        sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::strcpy(address.sun_path, stale.c_str());
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);

@@ -66,10 +66,12 @@ class TestTerminationSignals : public QObject {
 
     bool waitForLine(QProcess& child, const QByteArray& line)
     {
-        return QTest::qWaitFor([&] {
-            child.waitForReadyRead(50);
-            return child.canReadLine() && child.readLine().trimmed() == line;
-        }, timeoutMs);
+        return QTest::qWaitFor(
+            [&] {
+                child.waitForReadyRead(50);
+                return child.canReadLine() && child.readLine().trimmed() == line;
+            },
+            timeoutMs);
     }
 
 private slots:
@@ -88,7 +90,8 @@ private slots:
         QFETCH(int, signalNumber);
         QProcess child;
         child.setProcessChannelMode(QProcess::SeparateChannels);
-        child.start(QCoreApplication::applicationFilePath(), {QLatin1String(signalNumber ? childMode : earlyChildMode)});
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QLatin1String(signalNumber ? childMode : earlyChildMode)});
         QVERIFY(waitForLine(child, "ready"));
 
         if (signalNumber)
@@ -119,8 +122,9 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && (qstrcmp(argv[1], childMode) == 0 || qstrcmp(argv[1], refusingChildMode) == 0
-                      || qstrcmp(argv[1], earlyChildMode) == 0))
+    if (argc == 2
+        && (qstrcmp(argv[1], childMode) == 0 || qstrcmp(argv[1], refusingChildMode) == 0
+            || qstrcmp(argv[1], earlyChildMode) == 0))
         return runChild(argc, argv);
     return skwtest::TestMain<TestTerminationSignals>(argc, argv);
 }
