@@ -46,9 +46,7 @@ private slots:
 
     void shapeFollowsTheFormsSizeInPixels_data()
     {
-        QTest::addColumn<double>("twipsPerPixel");
-        QTest::addColumn<QSize>("twips");
-        QTest::addColumn<QSize>("pixels");
+        skwtest::AddColumns<double, QSize, QSize>("twipsPerPixel", "twips", "pixels");
         QTest::newRow("toolbar") << 15.0 << QSize(4365, 1470) << QSize(291, 98);
         QTest::newRow("options dialog") << 15.0 << QSize(4710, 3615) << QSize(314, 241);
         QTest::newRow("363.75 rounds up") << 12.0 << QSize(4365, 1470) << QSize(364, 122);

@@ -71,9 +71,7 @@ private slots:
 
     void menuOpens_data()
     {
-        QTest::addColumn<bool>("byRightClick");
-        QTest::newRow("right-click on the status bar") << true;
-        QTest::newRow("Alt+Space") << false;
+        skwtest::AddRows<bool>("byRightClick", {{"right-click on the status bar", true}, {"Alt+Space", false}});
     }
     void menuOpens()
     {
@@ -96,12 +94,7 @@ private slots:
     // The command returns 0 only once OK has hidden the box, which is modal
     // and owned by the main window meanwhile; chosen from the menu, it
     // arrives once the menu has closed.
-    void aboutCommandIsModal_data()
-    {
-        QTest::addColumn<bool>("fromMenu");
-        QTest::newRow("command") << false;
-        QTest::newRow("menu item") << true;
-    }
+    void aboutCommandIsModal_data() { skwtest::AddRows<bool>("fromMenu", {{"command", false}, {"menu item", true}}); }
     void aboutCommandIsModal()
     {
         QFETCH(bool, fromMenu);
@@ -134,9 +127,7 @@ private slots:
     // does what it would do without the extension.
     void otherCommandsPassOn_data()
     {
-        QTest::addColumn<platform::WPARAM>("command");
-        QTest::addColumn<int>("windowState");
-        QTest::addColumn<bool>("loaded");
+        skwtest::AddColumns<platform::WPARAM, int, bool>("command", "windowState", "loaded");
 
         QTest::newRow("minimize") << platform::SC_MINIMIZE << platform::vbMinimized << true;
         QTest::newRow("maximize") << platform::SC_MAXIMIZE << platform::vbMaximized << true;

@@ -67,11 +67,9 @@ private slots:
 
     void releaseDecidesTheLaunch_data()
     {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<int>("button");
+        skwtest::AddColumns<QString, int>("target", "button");
         QTest::addColumn<int>("dx");  // pixels from the label's right edge (0 = X equal to its width)
-        QTest::addColumn<int>("dy");
-        QTest::addColumn<bool>("launches");
+        skwtest::AddColumns<int, bool>("dy", "launches");
         QTest::newRow("inside") << "https://example.org/" << int(Qt::LeftButton) << -5 << -5 << true;
         QTest::newRow("right and bottom edge") << "https://example.org/" << int(Qt::LeftButton) << 0 << 0 << true;
         QTest::newRow("mail address unchanged")

@@ -65,8 +65,7 @@ class TestSoftButton : public skwtest::ControlsTest {
 private slots:
     void normalLookFollowsBorderType_data()
     {
-        QTest::addColumn<int>("border");
-        QTest::addColumn<QString>("ring");
+        skwtest::AddColumns<int, QString>("border", "ring");
         QTest::newRow("raised") << 0 << Expect(kLightGrey, kGrey);
         QTest::newRow("flat light") << 1 << Expect(kLightGrey, kLightGrey);
         QTest::newRow("flat dark") << 2 << Expect(kGrey, kGrey);
@@ -139,8 +138,7 @@ private slots:
 
     void releasePositionDecidesTheClick_data()
     {
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<bool>("clicks");
+        skwtest::AddColumns<QPoint, bool>("at", "clicks");
         QTest::newRow("middle") << QPoint(40, 15) << true;
         QTest::newRow("X = W") << QPoint(80, 15) << true;
         QTest::newRow("Y = H") << QPoint(40, 30) << true;

@@ -81,12 +81,7 @@ private slots:
         host->setFocusPolicy(Qt::StrongFocus);
     }
 
-    void heightFollowsTheTextBox_data()
-    {
-        QTest::addColumn<float>("height");
-        QTest::newRow("taller") << 1000.0f;
-        QTest::newRow("lower") << 100.0f;
-    }
+    void heightFollowsTheTextBox_data() { skwtest::AddRows<float>("height", {{"taller", 1000.0f}, {"lower", 100.0f}}); }
     void heightFollowsTheTextBox()
     {
         QFETCH(float, height);
@@ -201,8 +196,7 @@ private slots:
 
     void textDefaultsToTheInstanceName_data()
     {
-        QTest::addColumn<bool>("stored");
-        QTest::addColumn<QString>("text");
+        skwtest::AddColumns<bool, QString>("stored", "text");
         QTest::newRow("no key") << false << QStringLiteral("txtURL");
         QTest::newRow("stored empty") << true << QString();
     }

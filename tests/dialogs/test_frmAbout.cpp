@@ -66,10 +66,7 @@ private slots:
 
     void texts_data()
     {
-        QTest::addColumn<uint>("major");
-        QTest::addColumn<uint>("minor");
-        QTest::addColumn<uint>("build");
-        QTest::addColumn<QString>("versionLine");
+        skwtest::AddColumns<uint, uint, uint, QString>("major", "minor", "build", "versionLine");
 
         QTest::newRow("6.0.2900") << 6u << 0u << 2900u << "Version Installed: 6.0.2900";
         QTest::newRow("nothing reported") << 0u << 0u << 0u << "Version Installed: 0.0.0";
@@ -122,8 +119,7 @@ private slots:
     // The wide labels reach over the links; a click on a link still opens it.
     void linksOpenTheirTargets_data()
     {
-        QTest::addColumn<QString>("link");
-        QTest::addColumn<QString>("target");
+        skwtest::AddColumns<QString, QString>("link", "target");
 
         // clang-format off
         QTest::newRow("author") << "HyperLblCtl2" << "mailto:ewan@skerrywind.org";

@@ -48,11 +48,8 @@ private slots:
     // follows at once.
     void okStoresWhatIsTyped_data()
     {
-        QTest::addColumn<QString>("storedHome");
-        QTest::addColumn<QString>("homeBox");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("show");
-        QTest::addColumn<QString>("storedAfter");
+        skwtest::AddColumns<QString, QString, QString, bool, QString>("storedHome", "homeBox", "typed", "show",
+                                                                      "storedAfter");
 
         // clang-format off
         QTest::newRow("marker untouched") << "" << "[NOT SET]" << "[NOT SET]" << true << "";

@@ -176,10 +176,7 @@ private slots:
 
     void readableText_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("maxChars");
-        QTest::addColumn<bool>("keepLines");
-        QTest::addColumn<QString>("expected");
+        skwtest::AddColumns<QString, int, bool, QString>("text", "maxChars", "keepLines", "expected");
 
         QTest::newRow("empty") << "" << 20 << false << "";
         QTest::newRow("cut with an ellipsis") << "abcdef" << 5 << false << "abcde\u2026";
@@ -203,10 +200,7 @@ private slots:
     // holding for that site and kind (and only those) for the run.
     void permission_data()
     {
-        QTest::addColumn<PermissionRequest::Kind>("kind");
-        QTest::addColumn<How>("how");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<bool>("granted");
+        skwtest::AddColumns<PermissionRequest::Kind, How, QString, bool>("kind", "how", "caption", "granted");
 
         const QString site = kSiteShown;
         QTest::newRow("notifications, allowed")
@@ -298,9 +292,7 @@ private slots:
 
     void signIn_data()
     {
-        QTest::addColumn<QString>("realm");
-        QTest::addColumn<QString>("realmLine");
-        QTest::addColumn<bool>("signIn");
+        skwtest::AddColumns<QString, QString, bool>("realm", "realmLine", "signIn");
 
         // clang-format off
         QTest::newRow("signed in") << "Staff area" << "The site says: \u201CStaff area\u201D" << true;
@@ -354,9 +346,7 @@ private slots:
 
     void certificate_data()
     {
-        QTest::addColumn<bool>("overridable");
-        QTest::addColumn<How>("how");
-        QTest::addColumn<bool>("proceeding");
+        skwtest::AddColumns<bool, How, bool>("overridable", "how", "proceeding");
 
         QTest::newRow("not overridable: no question") << false << ClickYes << false;
         QTest::newRow("go back") << true << ClickNo << false;
@@ -396,8 +386,7 @@ private slots:
     // of the same origin (scheme, host and port) and the same question.
     void answerHoldsOnlyForItsOwn_data()
     {
-        QTest::addColumn<Asked>("what");
-        QTest::addColumn<QString>("origin");
+        skwtest::AddColumns<Asked, QString>("what", "origin");
         QTest::addColumn<QString>("detail");  // the realm, or the certificate's fingerprint and problem
         QTest::addColumn<bool>("kept");
 
@@ -468,8 +457,7 @@ private slots:
     // own request only.
     void closedWithAnotherWaiting_data()
     {
-        QTest::addColumn<How>("how");
-        QTest::addColumn<Asked>("next");
+        skwtest::AddColumns<How, Asked>("how", "next");
         for (const auto& [name, how] : {std::pair{"No", ClickNo},
                                         {"Escape", Escape},
                                         {"the window manager's close", WindowManagerClose},
@@ -519,8 +507,7 @@ private slots:
     // second).
     void withdrawnWhileShown_data()
     {
-        QTest::addColumn<Asked>("first");
-        QTest::addColumn<Asked>("second");
+        skwtest::AddColumns<Asked, Asked>("first", "second");
         QTest::newRow("certificate, then a permission") << Certificate << Permission;
         QTest::newRow("permission, then a certificate") << Permission << Certificate;
         QTest::newRow("sign-in, then a dialog") << SignIn << PageDialog;

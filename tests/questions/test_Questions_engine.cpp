@@ -350,8 +350,7 @@ private slots:
     void permissions_data()
     {
         QTest::addColumn<QString>("ask");  // script that sets the title to "answer <granted|denied>"
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<bool>("allow");
+        skwtest::AddColumns<QString, bool>("caption", "allow");
 
         const QString notifications = "Notification.requestPermission().then(p => done(p))";
         // Without a position source a granted request ends in an error that
@@ -597,8 +596,7 @@ private slots:
     // is stored as at any close.
     void closingWhileAQuestionWaits_data()
     {
-        QTest::addColumn<QByteArray>("page");
-        QTest::addColumn<bool>("signIn");
+        skwtest::AddColumns<QByteArray, bool>("page", "signIn");
         QTest::newRow("sign-in") << QByteArray() << true;
         QTest::newRow("page dialog") << QByteArray("<script>alert('hello')</script>") << false;
     }

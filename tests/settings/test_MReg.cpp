@@ -84,8 +84,7 @@ private slots:
 
     void textOfACoordinate_data()
     {
-        QTest::addColumn<float>("value");
-        QTest::addColumn<QString>("text");
+        skwtest::AddColumns<float, QString>("value", "text");
         QTest::newRow("negative") << -300.0f << "-300";
         QTest::newRow("fraction") << 1234.5f << "1234.5";
         QTest::newRow("large whole, no exponent") << 123456792.0f << "123456792";
@@ -113,9 +112,7 @@ private slots:
     // The coordinates before the failing one stay applied, those after it are not.
     void failureIsReportedAfterTheCoordinatesBeforeIt_data()
     {
-        QTest::addColumn<QString>("width");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("description");
+        skwtest::AddColumns<QString, QString, QString>("width", "title", "description");
         // clang-format off
         QTest::newRow("1e20") << "1e20" << "Error! (6)" << "Overflow";
         QTest::newRow("refused by the form") << "-50" << "Error! (380)" << "Invalid property value";

@@ -178,9 +178,7 @@ private slots:
     // closing and full screen, which no page can keep.
     void keys_data()
     {
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("expected");
+        skwtest::AddColumns<QString, QString, QString>("input", "before", "expected");
         enum Places { Both, Page, AddressBox };
         const struct {
             const char* input;
@@ -407,8 +405,7 @@ private slots:
     // as it has come.
     void findInPage_data()
     {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("text");
+        skwtest::AddColumns<QString, QString>("address", "text");
         QTest::addColumn<QStringList>("results");  // after typing, then after each key of the walk
         const QString find = DataPage("find.html");
         // clang-format off
@@ -480,9 +477,7 @@ private slots:
     // page shown at its own zoom, and zoom set then is its site's.
     void zoomFollowsThePageShown_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("stopped") << "/unanswered";
-        QTest::newRow("a download") << "/download";
+        skwtest::AddRows<QString>("path", {{"stopped", "/unanswered"}, {"a download", "/download"}});
     }
     void zoomFollowsThePageShown()
     {
@@ -557,12 +552,7 @@ private slots:
 
     // With the completion list open, the first click on Go navigates, and
     // the first click on a link in the page follows it.
-    void clickWithTheListOpen_data()
-    {
-        QTest::addColumn<bool>("onGo");
-        QTest::newRow("Go") << true;
-        QTest::newRow("a link in the page") << false;
-    }
+    void clickWithTheListOpen_data() { skwtest::AddRows<bool>("onGo", {{"Go", true}, {"a link in the page", false}}); }
     void clickWithTheListOpen()
     {
         QFETCH(bool, onGo);

@@ -84,9 +84,8 @@ private slots:
     // and the next start reads them.
     void writesRefused_data()
     {
-        QTest::addColumn<bool>("folderIsAFile");
-        QTest::newRow("a file where the settings folder should be") << true;
-        QTest::newRow("the disk refuses to let a file grow") << false;
+        skwtest::AddRows<bool>("folderIsAFile", {{"a file where the settings folder should be", true},
+                                                 {"the disk refuses to let a file grow", false}});
     }
     void writesRefused()
     {

@@ -34,9 +34,7 @@ private slots:
 
     void skipAndFindDelims_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<qsizetype>("skip");
-        QTest::addColumn<qsizetype>("find");
+        skwtest::AddColumns<QString, qsizetype, qsizetype>("text", "skip", "find");
         QTest::newRow("empty") << QString() << qsizetype(0) << qsizetype(1);
         QTest::newRow("blanks only") << QStringLiteral("   ") << qsizetype(0) << qsizetype(1);
         QTest::newRow("no delimiter") << QStringLiteral("abc") << qsizetype(1) << qsizetype(4);
@@ -54,9 +52,7 @@ private slots:
 
     void emptyAndBlankCommandLines_data()
     {
-        QTest::addColumn<QString>("commandLine");
-        QTest::newRow("none") << QString();
-        QTest::newRow("blanks") << QStringLiteral("     ");
+        skwtest::AddRows<QString>("commandLine", {{"none", QString()}, {"blanks", QStringLiteral("     ")}});
     }
     void emptyAndBlankCommandLines()
     {
@@ -84,8 +80,7 @@ private slots:
 
     void whatIsAndIsNotAUrl_data()
     {
-        QTest::addColumn<QString>("argument");
-        QTest::addColumn<bool>("isUrl");
+        skwtest::AddColumns<QString, bool>("argument", "isUrl");
         QTest::newRow("http") << QStringLiteral("http://example.org") << true;
         QTest::newRow("file") << QStringLiteral("file:///tmp/x.html") << true;
         QTest::newRow("mailto") << QStringLiteral("mailto:someone@example.org") << true;

@@ -42,9 +42,7 @@ private slots:
     // in the address box: the same command in both, but Escape.
     void keys_data()
     {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<FocusPlace>("place");
-        QTest::addColumn<Command>("command");
+        skwtest::AddColumns<QString, FocusPlace, Command>("keys", "place", "command");
         QTest::addColumn<bool>("first");  // the browser's before the page's
         const struct {
             const char* keys;
@@ -122,8 +120,7 @@ private slots:
     // without one (a dead key, an input method's composing) gives no command.
     void otherLayouts_data()
     {
-        QTest::addColumn<int>("qtKey");
-        QTest::addColumn<int>("modifiers");
+        skwtest::AddColumns<int, int>("qtKey", "modifiers");
         QTest::addColumn<quint32>("keyCode");  // X11's: evdev's plus 8
         QTest::addColumn<Command>("command");
         const int ctrl = Qt::ControlModifier;
@@ -158,9 +155,7 @@ private slots:
     // 25% to 500%; a hundred steps end at either bound.
     void zoomSteps_data()
     {
-        QTest::addColumn<double>("from");
-        QTest::addColumn<int>("step");
-        QTest::addColumn<int>("presses");
+        skwtest::AddColumns<double, int, int>("from", "step", "presses");
         QTest::addColumn<QStringList>("texts");  // after each of the first three presses, then after the last
         QTest::newRow("in from 100%") << 1.0 << 1 << 100
                                       << QStringList{"Zoom 110%", "Zoom 125%", "Zoom 150%", "Zoom 500%"};

@@ -62,8 +62,7 @@ private slots:
     void signalAtAnyMomentOfStartUp_data()
     {
         QTest::addColumn<int>("loop");  // 0: at once, from outside
-        QTest::addColumn<QString>("width");
-        QTest::addColumn<QString>("showToolbar");
+        skwtest::AddColumns<QString, QString>("width", "showToolbar");
         // clang-format off
         QTest::newRow("at once") << 0 << "7500" << "True";
         // clang-format on
@@ -106,9 +105,7 @@ private slots:
 
     void signalStoresPreferencesAndPlacement_data()
     {
-        QTest::addColumn<int>("signalNumber");
-        QTest::newRow("SIGTERM") << SIGTERM;
-        QTest::newRow("SIGINT") << SIGINT;
+        skwtest::AddRows<int>("signalNumber", {{"SIGTERM", SIGTERM}, {"SIGINT", SIGINT}});
     }
     void signalStoresPreferencesAndPlacement()
     {

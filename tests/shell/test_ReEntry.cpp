@@ -448,9 +448,7 @@ private slots:
     // the user stored is kept (the unreadable value is written clean).
     void signalWhileStartUpBoxIsOpen_data()
     {
-        QTest::addColumn<QString>("width");
-        QTest::addColumn<QString>("showToolbar");
-        QTest::addColumn<QString>("reportedBy");
+        skwtest::AddColumns<QString, QString, QString>("width", "showToolbar", "reportedBy");
         // clang-format off
         QTest::newRow("placement") << "-50" << "True" << "MReg::RegLoadFormPos";
         QTest::newRow("preference") << "7500" << "maybe" << "frmMain::Form_Load";

@@ -96,11 +96,10 @@ private slots:
     // under umask 022, the program's folders are 0700 and its files 0600.
     void secondStart_data()
     {
-        QTest::addColumn<QString>("before");
-        QTest::newRow("nothing left over") << "";
-        QTest::newRow("program killed, its socket left") << "killed";
-        QTest::newRow("a file at the socket path") << "file";
-        QTest::newRow("another config folder, the same data folder") << "config";
+        skwtest::AddRows<QString>("before", {{"nothing left over", ""},
+                                             {"program killed, its socket left", "killed"},
+                                             {"a file at the socket path", "file"},
+                                             {"another config folder, the same data folder", "config"}});
     }
     void secondStart()
     {
@@ -147,9 +146,7 @@ private slots:
     // its locks held) it waits, and runs once that program has ended.
     void besideAProgramThatDoesNotTake_data()
     {
-        QTest::addColumn<bool>("ending");
-        QTest::newRow("main thread stopped") << false;
-        QTest::newRow("ending") << true;
+        skwtest::AddRows<bool>("ending", {{"main thread stopped", false}, {"ending", true}});
     }
     void besideAProgramThatDoesNotTake()
     {

@@ -110,8 +110,7 @@ private slots:
 
     void resizeLayout_data()
     {
-        QTest::addColumn<double>("twipsPerPixel");
-        QTest::addColumn<QSize>("client");
+        skwtest::AddColumns<double, QSize>("twipsPerPixel", "client");
 
         QTest::newRow("design size") << 15.0 << QSize(305, 201);
         QTest::newRow("120 dpi") << 12.0 << QSize(641, 479);
@@ -215,9 +214,8 @@ private slots:
     // no owner to go with; it reports its own failure to store its position.
     void unloadFailureClosesAnyway_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("toolbar shown") << QStringList{};
-        QTest::newRow("toolbar hidden") << QStringList{QStringLiteral("-notoolbar")};
+        skwtest::AddRows<QStringList>("arguments", {{"toolbar shown", QStringList{}},
+                                                    {"toolbar hidden", QStringList{QStringLiteral("-notoolbar")}}});
     }
     void unloadFailureClosesAnyway()
     {
@@ -329,10 +327,8 @@ private slots:
 
     void receiveCommandLine_data()
     {
-        QTest::addColumn<QString>("commandLine");
-        QTest::addColumn<Qt::WindowStates>("before");
-        QTest::addColumn<bool>("aboutBoxOpen");
-        QTest::addColumn<QStringList>("navigation");
+        skwtest::AddColumns<QString, Qt::WindowStates, bool, QStringList>("commandLine", "before", "aboutBoxOpen",
+                                                                          "navigation");
         const QStringList toB{"Navigate file:///b.html"};
         QTest::newRow("first URL among words")
             << " www.example.org -notoolbar file:///b.html http://c/" << Qt::WindowStates() << false << toB;
@@ -377,8 +373,7 @@ private slots:
 
     void caption_data()
     {
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("expected");
+        skwtest::AddColumns<QString, QString>("title", "expected");
 
         QTest::newRow("titled") << "News" << kPrefix + " - [News]";
         QTest::newRow("untitled") << QString() << kPrefix;
@@ -513,8 +508,7 @@ private slots:
     // wheel zoom a step a notch however the turns come.
     void whatReachesThePage_data()
     {
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<bool>("pageTakesAll");
+        skwtest::AddColumns<QString, bool>("input", "pageTakesAll");
         QTest::addColumn<QStringList>("effects");  // the browser's calls, then what became of the windows
         QTest::addColumn<int>("arrivals");
         const QStringList none;
@@ -585,9 +579,7 @@ private slots:
     // Escape never ends it.
     void windowFullScreen_data()
     {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<bool>("fullScreen");
-        QTest::addColumn<bool>("toolbar");
+        skwtest::AddColumns<QString, bool, bool>("keys", "fullScreen", "toolbar");
         QTest::newRow("F11") << "F11" << true << false;
         QTest::newRow("F11 twice") << "F11, F11" << false << true;
         QTest::newRow("Escape keeps it") << "F11, Esc" << true << false;

@@ -32,10 +32,7 @@ private slots:
 
     void startPage_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("homepage");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("document");
+        skwtest::AddColumns<QStringList, QString, QString, QString>("arguments", "homepage", "caption", "document");
 
         QTest::newRow("titled page") << QStringList{DataPage("news.html")} << QString() << kPrefix + " - [News]"
                                      << DataPage("news.html");
@@ -87,8 +84,7 @@ private slots:
 
     void addressThatCannotLoad_data()
     {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("status");
+        skwtest::AddColumns<QString, QString>("address", "status");
 
         QTest::newRow("missing file") << DataPage("missing.html")
                                       << "Cannot open " + DataPage("missing.html") + " (ERR_FILE_NOT_FOUND)";

@@ -8,10 +8,31 @@
 #include <QTest>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace skwtest {
+
+template <class>
+using ColumnName = const char*;
+
+// Declares a data table's columns: their types, then their names, in order.
+template <class... Types>
+void AddColumns(ColumnName<Types>... names)
+{
+    (QTest::addColumn<Types>(names), ...);
+}
+
+// A data table of one column: its type, its name, and its rows by name.
+template <class T>
+void AddRows(const char* column, std::initializer_list<std::pair<const char*, T>> rows)
+{
+    QTest::addColumn<T>(column);
+    for (const auto& [name, value] : rows)
+        QTest::newRow(name) << value;
+}
 
 // Points the per-user config, data, cache and runtime folders at a new empty
 // temporary folder (inside `parent` when given), and has the program's

@@ -97,11 +97,8 @@ private slots:
 
     void commands_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("iconId");
-        QTest::addColumn<QString>("homepage");
-        QTest::addColumn<QString>("searchPage");
-        QTest::addColumn<QString>("expected");
+        skwtest::AddColumns<QString, int, QString, QString, QString>("button", "iconId", "homepage", "searchPage",
+                                                                     "expected");
 
         // clang-format off
         QTest::newRow("back") << "cmdBack" << 101 << "" << "" << "GoBack";
@@ -156,12 +153,9 @@ private slots:
     // the preference once the main window has closed.
     void f4AndNoToolbar_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("storedBefore");
+        skwtest::AddColumns<QStringList, QString>("arguments", "storedBefore");
         QTest::addColumn<QString>("pressIn");  // "main", "toolbar" or nothing
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<bool>("visibleAfter");
-        QTest::addColumn<QString>("storedAfter");
+        skwtest::AddColumns<int, bool, QString>("modifiers", "visibleAfter", "storedAfter");
 
         const QStringList none, noToolbar{QStringLiteral("-NoToolbar")};
         // clang-format off
@@ -235,8 +229,7 @@ private slots:
     // the history.
     void addressCompletion_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("then");
+        skwtest::AddColumns<QString, QString>("typed", "then");
         QTest::addColumn<QStringList>("shown");  // empty: the list is closed
         const QStringList visited{"file:///srv/Visited-Page.html"}, file{"file://%1/abc.html"};
         // clang-format off
@@ -310,13 +303,8 @@ private slots:
     // position that cannot be applied is reported and leaves the window.
     void captionDrag_data()
     {
-        QTest::addColumn<double>("twipsPerPixel");
-        QTest::addColumn<int>("button");
-        QTest::addColumn<QPointF>("press");
-        QTest::addColumn<bool>("releaseFirst");
-        QTest::addColumn<QPointF>("move");
-        QTest::addColumn<QPoint>("displacement");
-        QTest::addColumn<QString>("report");
+        skwtest::AddColumns<double, int, QPointF, bool, QPointF, QPoint, QString>(
+            "twipsPerPixel", "button", "press", "releaseFirst", "move", "displacement", "report");
 
         QTest::newRow("(100, 50) to (160, 20)")
             << 15.0 << 1 << QPointF(100, 50) << false << QPointF(160, 20) << QPoint(60, -30) << "";

@@ -61,13 +61,9 @@ private slots:
     // Each kind of control: role, name, whether it is enabled, its actions.
     void controls_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<PropertyBag>("bag");
+        skwtest::AddColumns<QString, PropertyBag>("kind", "bag");
         QTest::addColumn<QString>("ownName");  // the host's name for it, if any
-        QTest::addColumn<int>("role");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("disabled");
-        QTest::addColumn<QStringList>("actions");
+        skwtest::AddColumns<int, QString, bool, QStringList>("role", "name", "disabled", "actions");
         const QStringList press{QAccessibleActionInterface::pressAction()};
         const QStringList focus{QAccessibleActionInterface::setFocusAction()};
         QTest::newRow("button by its caption")
@@ -234,8 +230,7 @@ private slots:
 
     void readableText_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
+        skwtest::AddColumns<QString, QString>("text", "expected");
         const int max = platform::kMaxAccessibleNameChars;
         const QString ellipsis(QChar(0x2026));
         // clang-format off

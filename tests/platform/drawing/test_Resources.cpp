@@ -41,9 +41,7 @@ private slots:
 
     void iconDrawsAtDesignSize_data()
     {
-        QTest::addColumn<int>("id");
-        QTest::addColumn<int>("designSize");
-        QTest::addColumn<bool>("hasSmallImage");
+        skwtest::AddColumns<int, int, bool>("id", "designSize", "hasSmallImage");
         QTest::newRow("application") << 1 << 48 << true;
         QTest::newRow("back") << 101 << 32 << false;
         QTest::newRow("forward") << 102 << 32 << false;
@@ -85,11 +83,9 @@ private slots:
 
     void unknownIdRaisesFileNotFound_data()
     {
-        QTest::addColumn<int>("id");
-        QTest::newRow("zero") << 0;
-        QTest::newRow("negative") << -1;
-        QTest::newRow("size of another group's image") << 16;
-        QTest::newRow("next to the toolbar's") << 108;
+        skwtest::AddRows<int>(
+            "id",
+            {{"zero", 0}, {"negative", -1}, {"size of another group's image", 16}, {"next to the toolbar's", 108}});
     }
 
     void unknownIdRaisesFileNotFound()

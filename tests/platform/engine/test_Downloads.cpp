@@ -57,8 +57,7 @@ private slots:
 
     void safeFileName_data()
     {
-        QTest::addColumn<QString>("suggested");
-        QTest::addColumn<QString>("expected");
+        skwtest::AddColumns<QString, QString>("suggested", "expected");
         // clang-format off
         QTest::newRow("plain") << "report.pdf" << "report.pdf";
         QTest::newRow("climbing out") << "../../etc/passwd" << "passwd";
@@ -91,10 +90,7 @@ private slots:
 
     void uniqueFileName_data()
     {
-        QTest::addColumn<QStringList>("existing");
-        QTest::addColumn<QStringList>("taken");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
+        skwtest::AddColumns<QStringList, QStringList, QString, QString>("existing", "taken", "name", "expected");
         // clang-format off
         QTest::newRow("free") << QStringList() << QStringList() << "report.pdf" << "report.pdf";
         QTest::newRow("exists") << QStringList {"report.pdf"} << QStringList() << "report.pdf" << "report (1).pdf";

@@ -36,8 +36,7 @@ private slots:
 
     void noRenderNodeSelectsSoftware_data()
     {
-        QTest::addColumn<bool>("folderExists");
-        QTest::addColumn<QString>("entry");
+        skwtest::AddColumns<bool, QString>("folderExists", "entry");
         QTest::newRow("no folder") << false << QString();
         QTest::newRow("empty folder") << true << QString();
         QTest::newRow("display card only") << true << QStringLiteral("card0");
@@ -56,9 +55,8 @@ private slots:
 
     void usersOwnChoiceWins_data()
     {
-        QTest::addColumn<QByteArray>("variable");
-        QTest::newRow("QT_QUICK_BACKEND") << QByteArray("QT_QUICK_BACKEND");
-        QTest::newRow("QSG_RHI_BACKEND") << QByteArray("QSG_RHI_BACKEND");
+        skwtest::AddRows<QByteArray>("variable", {{"QT_QUICK_BACKEND", QByteArray("QT_QUICK_BACKEND")},
+                                                  {"QSG_RHI_BACKEND", QByteArray("QSG_RHI_BACKEND")}});
     }
     void usersOwnChoiceWins()
     {

@@ -21,9 +21,7 @@ private slots:
     // people read it without what goes without saying.
     void originText_data()
     {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<QString>("origin");
-        QTest::addColumn<QString>("site");
+        skwtest::AddColumns<QString, QString, QString>("url", "origin", "site");
         // clang-format off
         QTest::newRow("host and port") << "http://127.0.0.1:8123/private" << "http://127.0.0.1:8123" << "http://127.0.0.1:8123";
         QTest::newRow("https, default port") << "https://example.org/a?b" << "https://example.org:443" << "example.org";
@@ -47,9 +45,7 @@ private slots:
 
     void certificateProblem_data()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<bool>("expired");
-        QTest::addColumn<QString>("words");
+        skwtest::AddColumns<int, bool, QString>("type", "expired", "words");
         using E = QWebEngineCertificateError;
         QTest::newRow("expired") << int(E::CertificateDateInvalid) << true << "expired";
         QTest::newRow("not yet valid") << int(E::CertificateDateInvalid) << false << "not yet valid";

@@ -79,9 +79,8 @@ private slots:
 
     void reopenedWindowsComeBackExactly_data()
     {
-        QTest::addColumn<bool>("windowManager");
-        QTest::newRow("with a window manager's frame") << true;
-        QTest::newRow("without a window manager") << false;
+        skwtest::AddRows<bool>("windowManager",
+                               {{"with a window manager's frame", true}, {"without a window manager", false}});
     }
     void reopenedWindowsComeBackExactly()
     {

@@ -100,8 +100,7 @@ private slots:
     void filesItDidNotWrite_data()
     {
         QTest::addColumn<QByteArray>("content");  // "(folder)", "(link)" for another user's file
-        QTest::addColumn<QStringList>("read");
-        QTest::addColumn<bool>("movedAside");
+        skwtest::AddColumns<QStringList, bool>("read", "movedAside");
         QByteArray noise;
         for (int i = 0; i < 4096; ++i)
             noise += char((i * 7919 + 13) % 256);
@@ -325,8 +324,7 @@ private slots:
     // engine's range; clearing forgets every site, on disk too.
     void siteZoom_data()
     {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<double>("factor");
+        skwtest::AddColumns<QString, double>("stored", "factor");
         QTest::newRow("in range") << "1.5" << 1.5;
         QTest::newRow("too large") << "9" << 1.0;
         QTest::newRow("negative") << "-1" << 1.0;

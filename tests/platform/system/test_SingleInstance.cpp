@@ -83,9 +83,7 @@ private slots:
     // before the receiver was set is held for it.
     void arrivals_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("finish");
-        QTest::addColumn<QStringList>("taken");
+        skwtest::AddColumns<QByteArray, bool, QStringList>("bytes", "finish", "taken");
         const QByteArray atLimit(kMaxHandOverBytes, 'x');
         QTest::newRow("address") << FrameCommandLine("file:///a.html") << false << QStringList{"file:///a.html"};
         QTest::newRow("nothing to say") << FrameCommandLine("") << false << QStringList{""};
@@ -142,10 +140,9 @@ private slots:
     // once it is gone the later start runs.
     void notTaken_data()
     {
-        QTest::addColumn<QString>("running");
-        QTest::newRow("main thread lets no events run") << "busy";
-        QTest::newRow("holds the locks, does not listen") << "not listening";
-        QTest::newRow("refuses, then ends") << "ending";
+        skwtest::AddRows<QString>("running", {{"main thread lets no events run", "busy"},
+                                              {"holds the locks, does not listen", "not listening"},
+                                              {"refuses, then ends", "ending"}});
     }
     void notTaken()
     {

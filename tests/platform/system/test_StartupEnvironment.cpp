@@ -62,8 +62,7 @@ private slots:
     {
         QTest::addColumn<bool>("root");
         QTest::addColumn<QByteArray>("variable");  // "<unset>" for none
-        QTest::addColumn<bool>("turnOff");
-        QTest::addColumn<bool>("notice");
+        skwtest::AddColumns<bool, bool>("turnOff", "notice");
         QTest::newRow("user keeps the sandbox") << false << QByteArray("<unset>") << false << false;
         QTest::newRow("user who turned it off is left alone") << false << QByteArray("1") << false << false;
         QTest::newRow("root turns it off") << true << QByteArray("<unset>") << true << true;
@@ -86,8 +85,7 @@ private slots:
 
     void localDisplayNumber_data()
     {
-        QTest::addColumn<QString>("display");
-        QTest::addColumn<std::optional<int>>("number");
+        skwtest::AddColumns<QString, std::optional<int>>("display", "number");
         QTest::newRow("plain") << ":0" << std::optional<int>(0);
         QTest::newRow("screen") << ":1.0" << std::optional<int>(1);
         QTest::newRow("unix host") << "unix:12" << std::optional<int>(12);
@@ -139,9 +137,7 @@ private slots:
     void pageAccessibility_data()
     {
         QTest::addColumn<QByteArray>("engineSwitch");  // "<unset>" for none
-        QTest::addColumn<QByteArray>("chromiumFlags");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("follow");
+        skwtest::AddColumns<QByteArray, QStringList, bool>("chromiumFlags", "arguments", "follow");
         const QByteArray unset("<unset>");
         QTest::newRow("nothing set: follow the desktop") << unset << QByteArray() << QStringList() << true;
         QTest::newRow("engine switch set by the user") << QByteArray("1") << QByteArray() << QStringList() << false;
@@ -249,8 +245,7 @@ private slots:
     void folderPrivacy_data()
     {
         QTest::addColumn<QString>("found");  // the config folder: "missing", "file" or a mode
-        QTest::addColumn<bool>("othersFolder");
-        QTest::addColumn<int>("action");
+        skwtest::AddColumns<bool, int>("othersFolder", "action");
         QTest::addColumn<QString>("after");  // its mode afterwards, or "file"
         QTest::newRow("missing") << "missing" << false << int(platform::FolderChoice::Create) << "0700";
         QTest::newRow("private already") << "0700" << false << int(platform::FolderChoice::Nothing) << "0700";
