@@ -17,4 +17,16 @@ void ReportError(const QString& objectName, const QString& procedureName, int32_
     platform::MsgBox(text, platform::vbExclamation + platform::vbOKOnly, title);
 }
 
+void Trapped(const QString& objectName, const QString& procedureName, const std::function<void()>& body,
+             const std::function<void()>& undo)
+{
+    try {
+        body();
+    } catch (...) {
+        if (undo)
+            undo();
+        ReportError(objectName, procedureName, platform::Err().Number);
+    }
+}
+
 }  // namespace MErrs

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace MErrs {
 
@@ -11,5 +12,11 @@ namespace MErrs {
 // from the catch block of a trapping handler: the description is that of the
 // error being handled, or the catalogue's for that number.
 void ReportError(const QString& objectName, const QString& procedureName, int32_t number);
+
+// Runs the body of a trapping handler. An error it raises is reported as
+// ReportError reports it, under the handler's name, after `undo` has run
+// (what the handler gives back when it fails); then Trapped returns.
+void Trapped(const QString& objectName, const QString& procedureName, const std::function<void()>& body,
+             const std::function<void()>& undo = {});
 
 }  // namespace MErrs

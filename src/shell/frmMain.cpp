@@ -81,7 +81,7 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
 
 void frmMain::Form_Load()
 {
-    try {
+    MErrs::Trapped(QStringLiteral("frmMain"), QStringLiteral("Form_Load"), [&] {
         // 1. The command line, split at blanks.
         MArgs::ParseArgs(QString(QChar(32)));
         // 2. The preferences.
@@ -107,23 +107,19 @@ void frmMain::Form_Load()
             WebBrowser1->Navigate(MArgs::strArgs[i]);
         // 8. Let pending window events run.
         platform::DoEvents();
-    } catch (...) {
-        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Load"), platform::Err().Number);
-    }
+    });
 }
 
 void frmMain::Form_Resize()
 {
-    try {
+    MErrs::Trapped(QStringLiteral("frmMain"), QStringLiteral("Form_Resize"), [&] {
         if (WindowState() != platform::vbMinimized) {
             LayOutBrowser();
             if (FindBox1)
                 PlaceFindBox();
         }
         platform::DoEvents();
-    } catch (...) {
-        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("Form_Resize"), platform::Err().Number);
-    }
+    });
 }
 
 void frmMain::LayOutBrowser()
@@ -463,7 +459,7 @@ void frmMain::FindBox1_CloseClick()
 
 void frmMain::ReceiveCommandLine(const QString& strCommandLine)
 {
-    try {
+    MErrs::Trapped(QStringLiteral("frmMain"), QStringLiteral("ReceiveCommandLine"), [&] {
         // The window comes forward, restored if it was minimised; the toolbar
         // stays as the user left it, "-notoolbar" or not.
         BringToFront();
@@ -473,9 +469,7 @@ void frmMain::ReceiveCommandLine(const QString& strCommandLine)
         const int32_t i = MArgs::FindUrlArg(strReceivedArgs);
         if (i != -1)
             WebBrowser1->Navigate(strReceivedArgs[i]);
-    } catch (...) {
-        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("ReceiveCommandLine"), platform::Err().Number);
-    }
+    });
 }
 
 void frmMain::tmrWorker_Timer()
@@ -485,28 +479,22 @@ void frmMain::tmrWorker_Timer()
 
 void frmMain::WebBrowser1_StatusTextChange(const QString& Text)
 {
-    try {
+    MErrs::Trapped(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_StatusTextChange"), [&] {
         if (Text.isEmpty())
             return;
         StatusBar->Panels(1).SetText(Text);
-    } catch (...) {
-        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_StatusTextChange"),
-                           platform::Err().Number);
-    }
+    });
 }
 
 void frmMain::WebBrowser1_TitleChange(const QString& Text)
 {
-    try {
+    MErrs::Trapped(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_TitleChange"), [&] {
         const QString prefix = QStringLiteral("Skerrywind v") + MWin32::GetAppVersion();
         if (!Text.isEmpty())
             SetCaption(prefix + QStringLiteral(" - [") + Text + QStringLiteral("]"));
         else
             SetCaption(prefix);
-    } catch (...) {
-        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_TitleChange"),
-                           platform::Err().Number);
-    }
+    });
 }
 
 void frmMain::WebBrowser1_BeforeNavigate(const QString& URL)
@@ -547,45 +535,30 @@ void frmMain::WebBrowser1_DocumentComplete(QObject* pDisp, const QVariant& URL)
 
 void frmMain::WebBrowser1_SignInRequested(platform::SignInRequest* Request)
 {
-    try {
-        MQuestions::AskSignIn(Request);
-    } catch (...) {
-        Request->Refuse();
-        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_SignInRequested"),
-                           platform::Err().Number);
-    }
+    MErrs::Trapped(
+        QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_SignInRequested"),
+        [&] { MQuestions::AskSignIn(Request); }, [&] { Request->Refuse(); });
 }
 
 void frmMain::WebBrowser1_CertificateProblem(platform::CertificateRequest* Request)
 {
-    try {
-        MQuestions::AskCertificate(Request);
-    } catch (...) {
-        Request->Refuse();
-        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_CertificateProblem"),
-                           platform::Err().Number);
-    }
+    MErrs::Trapped(
+        QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_CertificateProblem"),
+        [&] { MQuestions::AskCertificate(Request); }, [&] { Request->Refuse(); });
 }
 
 void frmMain::WebBrowser1_PermissionRequested(platform::PermissionRequest* Request)
 {
-    try {
-        MQuestions::AskPermission(Request);
-    } catch (...) {
-        Request->Refuse();
-        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_PermissionRequested"),
-                           platform::Err().Number);
-    }
+    MErrs::Trapped(
+        QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_PermissionRequested"),
+        [&] { MQuestions::AskPermission(Request); }, [&] { Request->Refuse(); });
 }
 
 void frmMain::WebBrowser1_PageDialog(platform::PageDialogRequest* Request)
 {
-    try {
-        MQuestions::AskPageDialog(Request);
-    } catch (...) {
-        Request->Refuse();
-        MErrs::ReportError(QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_PageDialog"), platform::Err().Number);
-    }
+    MErrs::Trapped(
+        QStringLiteral("frmMain"), QStringLiteral("WebBrowser1_PageDialog"),
+        [&] { MQuestions::AskPageDialog(Request); }, [&] { Request->Refuse(); });
 }
 
 void frmMain::WebBrowser1_FullScreenRequested(platform::FullScreenRequest* Request)

@@ -131,7 +131,7 @@ void frmToolBar::LoadResIcons()
 
 void frmToolBar::Form_Load()
 {
-    try {
+    MErrs::Trapped(kObjectName, QStringLiteral("Form_Load"), [&] {
         // 1. The stored position, if any.
         MReg::RegLoadFormPos(*this);
         // 2. Completion of addresses and file paths in the address box.
@@ -146,9 +146,7 @@ void frmToolBar::Form_Load()
         LoadResIcons();
         // 7. One pass of pending window events.
         platform::DoEvents();
-    } catch (...) {
-        MErrs::ReportError(kObjectName, QStringLiteral("Form_Load"), platform::Err().Number);
-    }
+    });
 }
 
 void frmToolBar::Form_Unload(int16_t& Cancel)
@@ -187,59 +185,37 @@ void frmToolBar::Form_KeyDown(int16_t& KeyCode, int16_t& Shift)
 
 void frmToolBar::cmdBack_Click()
 {
-    try {
-        browser().GoBack();
-    } catch (...) {
-        MErrs::ReportError(kObjectName, QStringLiteral("cmdBack_Click"), platform::Err().Number);
-    }
+    MErrs::Trapped(kObjectName, QStringLiteral("cmdBack_Click"), [&] { browser().GoBack(); });
 }
 
 void frmToolBar::cmdForward_Click()
 {
-    try {
-        browser().GoForward();
-    } catch (...) {
-        MErrs::ReportError(kObjectName, QStringLiteral("cmdForward_Click"), platform::Err().Number);
-    }
+    MErrs::Trapped(kObjectName, QStringLiteral("cmdForward_Click"), [&] { browser().GoForward(); });
 }
 
 void frmToolBar::cmdStop_Click()
 {
-    try {
-        browser().Stop();
-    } catch (...) {
-        MErrs::ReportError(kObjectName, QStringLiteral("cmdStop_Click"), platform::Err().Number);
-    }
+    MErrs::Trapped(kObjectName, QStringLiteral("cmdStop_Click"), [&] { browser().Stop(); });
 }
 
 void frmToolBar::cmdRefresh_Click()
 {
-    try {
-        browser().Refresh();
-    } catch (...) {
-        MErrs::ReportError(kObjectName, QStringLiteral("cmdRefresh_Click"), platform::Err().Number);
-    }
+    MErrs::Trapped(kObjectName, QStringLiteral("cmdRefresh_Click"), [&] { browser().Refresh(); });
 }
 
 void frmToolBar::cmdHome_Click()
 {
-    try {
-        platform::Forms<frmMain>().GoHomePage();
-    } catch (...) {
-        MErrs::ReportError(kObjectName, QStringLiteral("cmdHome_Click"), platform::Err().Number);
-    }
+    MErrs::Trapped(kObjectName, QStringLiteral("cmdHome_Click"), [&] { platform::Forms<frmMain>().GoHomePage(); });
 }
 
 void frmToolBar::cmdSearch_Click()
 {
-    try {
+    MErrs::Trapped(kObjectName, QStringLiteral("cmdSearch_Click"), [&] {
         if (!mdlGlobals::strSearchPage.isEmpty())
             browser().Navigate(mdlGlobals::strSearchPage);
         else
             browser().GoSearch();
-    } catch (...) {
-        MErrs::ReportError(kObjectName, QStringLiteral("cmdSearch_Click"), platform::Err().Number);
-    }
+    });
 }
 
 void frmToolBar::cmdGo_Click()
@@ -253,18 +229,12 @@ void frmToolBar::cmdGo_Click()
 
 void frmToolBar::lblCaption_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
 {
-    try {
-        ChromeForm::lblCaption_MouseMove(Button, Shift, X, Y);
-    } catch (...) {
-        MErrs::ReportError(kObjectName, QStringLiteral("lblCaption_MouseMove"), platform::Err().Number);
-    }
+    MErrs::Trapped(kObjectName, QStringLiteral("lblCaption_MouseMove"),
+                   [&] { ChromeForm::lblCaption_MouseMove(Button, Shift, X, Y); });
 }
 
 void frmToolBar::lblCaption_MouseUp(int16_t Button, int16_t Shift, float X, float Y)
 {
-    try {
-        ChromeForm::lblCaption_MouseUp(Button, Shift, X, Y);
-    } catch (...) {
-        MErrs::ReportError(kObjectName, QStringLiteral("lblCaption_MouseUp"), platform::Err().Number);
-    }
+    MErrs::Trapped(kObjectName, QStringLiteral("lblCaption_MouseUp"),
+                   [&] { ChromeForm::lblCaption_MouseUp(Button, Shift, X, Y); });
 }
