@@ -66,21 +66,9 @@ QString Notifications::summaryText(const QString& title)
 QString Notifications::bodyText(const QString& text, bool markup)
 {
     const QString body = bounded(text, maxTextChars);
-    if (!markup)
-        return body;
-    QString escaped;
-    escaped.reserve(body.size());
-    for (const QChar c : body) {
-        if (c == u'&')
-            escaped += QStringLiteral("&amp;");
-        else if (c == u'<')
-            escaped += QStringLiteral("&lt;");
-        else if (c == u'>')
-            escaped += QStringLiteral("&gt;");
-        else
-            escaped += c;
-    }
-    return escaped;
+    // A service that reads markup sees the page's characters as text: "&",
+    // "<", ">" and the quote escaped (it reads &quot; back as a quote).
+    return markup ? body.toHtmlEscaped() : body;
 }
 
 void Notifications::present(std::unique_ptr<QWebEngineNotification> notification)
