@@ -15,6 +15,7 @@
 
 namespace skwtest {
 
+// A column's name, one for each of AddColumns' types.
 template <class>
 using ColumnName = const char*;
 
