@@ -33,11 +33,9 @@ int errorNumberOf(const std::function<void()>& action)
 const QString kPrefs = QStringLiteral("Skerrywind");
 }  // namespace
 
-class TestMdlGlobals : public QObject {
+class TestMdlGlobals : public skwtest::FreshFoldersTest {
     Q_OBJECT
 private slots:
-    void init() { skwtest::FreshUserFolders(); }
-
     void nothingStoredGivesTheDefaults()
     {
         mdlGlobals::strHomepage = QStringLiteral("stale");

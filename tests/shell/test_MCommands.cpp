@@ -32,12 +32,10 @@ bool browserFirst(const QKeyEvent& key)
 }
 }  // namespace
 
-class TestMCommands : public QObject {
+class TestMCommands : public skwtest::FreshFoldersTest {
     Q_OBJECT
 
 private slots:
-    void init() { skwtest::FreshUserFolders(); }
-
     // Each key as Qt gives it (QKeySequence's names), pressed in the page and
     // in the address box: the same command in both, but Escape.
     void keys_data()

@@ -46,12 +46,10 @@ QStringList storedNow()
 }
 }  // namespace
 
-class TestProgramShutdown : public QObject {
+class TestProgramShutdown : public skwtest::FreshFoldersTest {
     Q_OBJECT
 
 private slots:
-    void init() { skwtest::FreshUserFolders(); }
-
     // The moments are the program's own nested loops (DoEvents, modal
     // boxes), at which it sends itself SIGTERM: the start-up runs about
     // eighteen before it rests. A stored width the window refuses, or a

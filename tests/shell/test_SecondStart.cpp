@@ -82,12 +82,11 @@ QStringList modesOffMark()
 }
 }  // namespace
 
-class TestSecondStart : public QObject {
+class TestSecondStart : public skwtest::FreshFoldersTest {
     Q_OBJECT
 
 private slots:
     void initTestCase() { ::umask(022); }
-    void init() { skwtest::FreshUserFolders(); }
 
     // The second start ends with status 0 and the first shows its page next:
     // malformed messages sent in between got no answer and changed nothing.

@@ -43,6 +43,14 @@ void AddRows(const char* column, std::initializer_list<std::pair<const char*, T>
 void FreshUserFolders(const QString& parent = QString());
 QString UserFolder();
 
+// The base of a test class whose test functions each begin with new user
+// folders and need nothing else set up.
+class FreshFoldersTest : public QObject {
+    Q_OBJECT
+protected slots:
+    void init() { FreshUserFolders(); }
+};
+
 // Every message box shown since the last ClearBoxes(); no box ever blocks.
 const std::vector<platform::MessageBoxCall>& Boxes();
 void ClearBoxes();

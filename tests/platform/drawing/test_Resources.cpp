@@ -33,12 +33,10 @@ double CoveredShare(const QImage& image)
 }
 }  // namespace
 
-class TestResources : public QObject {
+class TestResources : public skwtest::FreshFoldersTest {
     Q_OBJECT
 
 private slots:
-    void init() { skwtest::FreshUserFolders(); }
-
     void iconDrawsAtDesignSize_data()
     {
         skwtest::AddColumns<int, int, bool>("id", "designSize", "hasSmallImage");

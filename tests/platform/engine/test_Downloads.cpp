@@ -30,7 +30,7 @@ QByteArray readFile(const QString& path)
 }
 }  // namespace
 
-class TestDownloads : public QObject {
+class TestDownloads : public skwtest::FreshFoldersTest {
     Q_OBJECT
 
     // Loads a local file the engine cannot show and returns the status texts
@@ -53,8 +53,6 @@ class TestDownloads : public QObject {
     }
 
 private slots:
-    void init() { skwtest::FreshUserFolders(); }
-
     void safeFileName_data()
     {
         skwtest::AddColumns<QString, QString>("suggested", "expected");

@@ -100,7 +100,7 @@ int runChild(int argc, char** argv)
 }
 }  // namespace
 
-class TestEngineProfile : public QObject {
+class TestEngineProfile : public skwtest::FreshFoldersTest {
     Q_OBJECT
 
     // Runs a child and returns its output, while this process goes on serving
@@ -121,8 +121,6 @@ class TestEngineProfile : public QObject {
     }
 
 private slots:
-    void init() { skwtest::FreshUserFolders(); }
-
     void cookieAndLocalStorageSurviveARestart()
     {
         const QString root = skwtest::UserFolder();

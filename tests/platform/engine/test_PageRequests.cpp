@@ -11,12 +11,10 @@
 
 using namespace platform;
 
-class TestPageRequests : public QObject {
+class TestPageRequests : public skwtest::FreshFoldersTest {
     Q_OBJECT
 
 private slots:
-    void init() { skwtest::FreshUserFolders(); }
-
     // An origin is scheme, host and port, the default port written out;
     // people read it without what goes without saying.
     void originText_data()

@@ -69,14 +69,12 @@ struct OwnProcess {
 };
 }  // namespace
 
-class TestPlacementX11 : public QObject {
+class TestPlacementX11 : public skwtest::FreshFoldersTest {
     Q_OBJECT
 
     bool isChild() const { return qEnvironmentVariableIsSet(kChildVariable); }
 
 private slots:
-    void init() { skwtest::FreshUserFolders(); }
-
     void reopenedWindowsComeBackExactly_data()
     {
         skwtest::AddRows<bool>("windowManager",

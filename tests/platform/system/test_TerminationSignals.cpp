@@ -61,7 +61,7 @@ int runChild(int argc, char** argv)
 }
 }  // namespace
 
-class TestTerminationSignals : public QObject {
+class TestTerminationSignals : public skwtest::FreshFoldersTest {
     Q_OBJECT
 
     bool waitForLine(QProcess& child, const QByteArray& line)
@@ -75,8 +75,6 @@ class TestTerminationSignals : public QObject {
     }
 
 private slots:
-    void init() { skwtest::FreshUserFolders(); }
-
     void signalUnloadsTheFormAndEndsTheProgram_data()
     {
         QTest::addColumn<int>("signalNumber");  // 0: the child signals itself before the application exists
