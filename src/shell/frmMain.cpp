@@ -31,8 +31,6 @@ constexpr int kWorkerInterval = 250;
 constexpr int kApplicationIcon = 1;
 // The find box keeps this far from the page's top and right edges.
 constexpr float kFindBoxMargin = 120;
-// One notch of the mouse wheel, in eighths of a degree.
-constexpr int32_t kWheelNotch = 120;
 }  // namespace
 
 using MCommands::Command;
@@ -260,12 +258,12 @@ void frmMain::WebBrowser1_UnhandledMouseWheel(int16_t Shift, int32_t Delta)
     if ((lngWheelDelta > 0) != (Delta > 0))
         lngWheelDelta = 0;
     lngWheelDelta += Delta;
-    while (lngWheelDelta >= kWheelNotch) {
-        lngWheelDelta -= kWheelNotch;
+    while (lngWheelDelta >= platform::BrowserHost::kWheelNotch) {
+        lngWheelDelta -= platform::BrowserHost::kWheelNotch;
         DoCommand(Command::ZoomIn);
     }
-    while (lngWheelDelta <= -kWheelNotch) {
-        lngWheelDelta += kWheelNotch;
+    while (lngWheelDelta <= -platform::BrowserHost::kWheelNotch) {
+        lngWheelDelta += platform::BrowserHost::kWheelNotch;
         DoCommand(Command::ZoomOut);
     }
 }

@@ -30,6 +30,9 @@ class BrowserHost : public QObject {
     // Its events reach the program's code: an unloaded form silences them.
     Q_CLASSINFO("RaisesFormEvents", "true")
 public:
+    // One notch of the mouse wheel, in eighths of a degree.
+    static constexpr int32_t kWheelNotch = 120;
+
     explicit BrowserHost(QObject* parent = nullptr);
     ~BrowserHost() override;
 
@@ -118,7 +121,7 @@ signals:
     void UnhandledKeyDown(int16_t KeyCode, int16_t Shift);
     // A turn of the mouse wheel with Ctrl held over the page that the page did
     // not take: shift state as in Form_KeyDown, Delta in eighths of a degree
-    // (120 a notch, positive away from the user).
+    // (kWheelNotch a notch, positive away from the user).
     void UnhandledMouseWheel(int16_t Shift, int32_t Delta);
 
     // A page asks something of the browser; the request is answered through

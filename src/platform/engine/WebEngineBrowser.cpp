@@ -41,9 +41,8 @@ const QString kPrinting = QStringLiteral("Printing...");
 const QString kPrinted = QStringLiteral("Printing done");
 const QString kPrintFailed = QStringLiteral("Printing failed");
 
-// The engine's own zoom step for a Ctrl+wheel turn, and one notch of the wheel.
+// The engine's own zoom step for a Ctrl+wheel notch.
 constexpr double kEngineZoomStep = 0.1;
-constexpr int kWheelNotch = 120;
 // Zoom factors this close are the same.
 constexpr double kZoomTolerance = 0.001;
 // How often, and how long after a Ctrl+wheel turn went to the page, the
