@@ -1,6 +1,7 @@
 #include "questions/MQuestions.h"
 
 #include "platform/forms/Forms.h"
+#include "platform/system/ReadableText.h"
 #include "questions/frmAsk.h"
 #include "questions/frmPageDialog.h"
 #include "questions/frmSignIn.h"
@@ -21,7 +22,6 @@ namespace MQuestions {
 namespace {
 // The longest site name a caption shows.
 constexpr int kOriginChars = 80;
-const QString kEllipsis = QStringLiteral("\u2026");
 
 using platform::PageRequest;
 
@@ -270,7 +270,7 @@ void Enqueue(const QString& key, PageRequest* request, std::function<QuestionWin
 
 QString Site(const QString& sOrigin)
 {
-    return ReadableText(platform::SiteText(sOrigin), kOriginChars);
+    return platform::ReadableText(platform::SiteText(sOrigin), kOriginChars);
 }
 
 QString PermissionKey(const QString& sOrigin, platform::PermissionRequest::Kind kind)
@@ -305,29 +305,6 @@ QString PermissionCaption(const QString& sOrigin, platform::PermissionRequest::K
     case K::ScreenAndAudioCapture: what = QStringLiteral("see your screen and hear its sound"); break;
     }
     return Site(sOrigin) + QStringLiteral(" wants to ") + what;
-}
-
-QString ReadableText(const QString& sText, int lMaxChars, bool bKeepLines)
-{
-    QString sResult;
-    sResult.reserve(std::min<qsizetype>(sText.size(), lMaxChars + 1));
-    qsizetype i = 0;
-    for (; i < sText.size() && sResult.size() < lMaxChars; ++i) {
-        const QChar c = sText[i];
-        if (bKeepLines && c == u'\n')
-            sResult += c;
-        else if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-            sResult += u' ';
-        else
-            sResult += c;
-    }
-    if (i < sText.size()) {
-        // Never half of a character written with two code units.
-        if (!sResult.isEmpty() && sResult.back().isHighSurrogate())
-            sResult.chop(1);
-        sResult += kEllipsis;
-    }
-    return sResult;
 }
 
 void AskPermission(platform::PermissionRequest* Request)

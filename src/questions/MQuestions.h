@@ -27,9 +27,4 @@ void ForgetAnswers();
 
 // "<site> wants to show notifications", "<site> wants to use your camera", ...
 QString PermissionCaption(const QString& sOrigin, platform::PermissionRequest::Kind kind);
-// A page's or server's text made fit for a label: control characters become
-// blanks (line breaks stay when bKeepLines), and text beyond lMaxChars is cut
-// off with an ellipsis.
-QString ReadableText(const QString& sText, int lMaxChars, bool bKeepLines = false);
-
 }  // namespace MQuestions

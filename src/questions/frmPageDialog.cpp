@@ -1,6 +1,6 @@
 #include "questions/frmPageDialog.h"
 
-#include "questions/MQuestions.h"
+#include "platform/system/ReadableText.h"
 
 #include <utility>
 
@@ -35,7 +35,7 @@ void frmPageDialog::Ask(const QString& sCaption, platform::PageDialogRequest::Ki
     const bool bLeave = kind == platform::PageDialogRequest::Leave;
     cmdOk->SetCaption(bLeave ? QStringLiteral("Leave") : QStringLiteral("OK"));
     cmdCancel->SetCaption(bLeave ? QStringLiteral("Stay") : QStringLiteral("Cancel"));
-    lblMessage->SetCaption(MQuestions::ReadableText(sMessage, kMessageChars, true));
+    lblMessage->SetCaption(platform::ReadableText(sMessage, kMessageChars, true));
     txtValue->setVisible(kind == platform::PageDialogRequest::Prompt);
     txtValue->SetText(sDefault);
     cmdStop->setVisible(bOfferStop);

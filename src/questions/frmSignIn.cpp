@@ -1,6 +1,6 @@
 #include "questions/frmSignIn.h"
 
-#include "questions/MQuestions.h"
+#include "platform/system/ReadableText.h"
 
 #include <utility>
 
@@ -53,7 +53,7 @@ void frmSignIn::Ask(const QString& sCaption, const QString& sRealm, bool bProxy,
     if (sRealm.isEmpty())
         lblRealm->SetCaption(asker + QStringLiteral(" asks for a user name and a password."));
     else
-        lblRealm->SetCaption(asker + QStringLiteral(" says: \u201C") + MQuestions::ReadableText(sRealm, kRealmChars)
+        lblRealm->SetCaption(asker + QStringLiteral(" says: \u201C") + platform::ReadableText(sRealm, kRealmChars)
                              + QStringLiteral("\u201D"));
     lblRefused->setVisible(bRefused);
     txtUserName->SetText(sUserName);

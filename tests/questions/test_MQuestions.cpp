@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 
 #include "platform/system/CodeDepth.h"
+#include "platform/system/ReadableText.h"
 #include "platform/system/Runtime.h"
 #include "questions/MQuestions.h"
 #include "questions/frmAsk.h"
@@ -193,7 +194,7 @@ private slots:
         QFETCH(int, maxChars);
         QFETCH(bool, keepLines);
         QFETCH(QString, expected);
-        QCOMPARE(MQuestions::ReadableText(text, maxChars, keepLines), expected);
+        QCOMPARE(platform::ReadableText(text, maxChars, keepLines), expected);
     }
 
     // Each kind of permission: its question, the answer, and the answer

@@ -1,5 +1,7 @@
 #include "platform/engine/Notifications.h"
 
+#include "platform/system/ReadableText.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -19,19 +21,6 @@ const QString kOpenLabel = QStringLiteral("Open");
 constexpr int kServerTimeout = -1;
 // What a service that reads markup in a notification's text announces.
 const QString kBodyMarkup = QStringLiteral("body-markup");
-const QString kEllipsis = QStringLiteral("\u2026");
-
-// At most `maxChars` characters, the rest cut off with an ellipsis, never
-// half of a character written with two code units.
-QString bounded(const QString& text, int maxChars)
-{
-    if (text.size() <= maxChars)
-        return text;
-    QString cut = text.left(maxChars);
-    if (cut.back().isHighSurrogate())
-        cut.chop(1);
-    return cut + kEllipsis;
-}
 
 QDBusMessage call(const QString& method)
 {
@@ -56,16 +45,12 @@ void Notifications::install(QWebEngineProfile* profile)
 QString Notifications::summaryText(const QString& title)
 {
     // One line.
-    QString line = title;
-    for (QChar& c : line)
-        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-            c = u' ';
-    return bounded(line, maxTitleChars);
+    return ReadableText(title, maxTitleChars);
 }
 
 QString Notifications::bodyText(const QString& text, bool markup)
 {
-    const QString body = bounded(text, maxTextChars);
+    const QString body = BoundedText(text, maxTextChars);
     // A service that reads markup sees the page's characters as text: "&",
     // "<", ">" and the quote escaped (it reads &quot; back as a quote).
     return markup ? body.toHtmlEscaped() : body;
