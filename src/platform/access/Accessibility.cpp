@@ -2,6 +2,7 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/forms/UserControl.h"
+#include "platform/system/ReadableText.h"
 
 #include <QAccessibleWidget>
 #include <QGroupBox>
@@ -12,7 +13,6 @@ namespace platform {
 
 namespace {
 const QString kJumpAction = QStringLiteral("jump");
-constexpr QChar kEllipsis = QChar(0x2026);
 
 // Embeddings, overrides and isolates: they would turn the text that follows a
 // name around, or hide where it ends.
@@ -352,13 +352,10 @@ QString ReadableAccessibleText(const QString& text)
     }
     if (readable.endsWith(u' '))
         readable.chop(1);
+    // Over the bound, the ellipsis counts within it.
     if (readable.size() <= kMaxAccessibleNameChars)
         return readable;
-    qsizetype cut = kMaxAccessibleNameChars - 1;
-    // Never between the two halves of a character.
-    if (readable.at(cut).isLowSurrogate())
-        --cut;
-    return readable.left(cut) + kEllipsis;
+    return BoundedText(readable, kMaxAccessibleNameChars - 1);
 }
 
 }  // namespace platform
